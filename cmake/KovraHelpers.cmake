@@ -1,0 +1,36 @@
+# Shared compile settings for every Kovra target.
+add_library(kovra_options INTERFACE)
+target_compile_options(kovra_options INTERFACE -Wall -Wextra -Wpedantic -Wshadow -Wnon-virtual-dtor
+  -Wold-style-cast -Wcast-align -Woverloaded-virtual -Wnull-dereference -Wimplicit-fallthrough)
+if(KOVRA_WERROR)
+  target_compile_options(kovra_options INTERFACE -Werror)
+endif()
+target_include_directories(kovra_options INTERFACE ${PROJECT_SOURCE_DIR}/src)
+
+# kovra_module(<name> <dir> [DEPS ...]): a static library from every .cpp in <dir>.
+function(kovra_module name dir)
+  cmake_parse_arguments(M "" "" "DEPS" ${ARGN})
+  file(GLOB _src CONFIGURE_DEPENDS ${dir}/*.cpp)
+  if(_src)
+    add_library(${name} STATIC ${_src})
+    target_link_libraries(${name} PUBLIC kovra_options ${M_DEPS})
+  else()
+    # Nothing written here yet: an empty interface keeps the dependency graph in place.
+    add_library(${name} INTERFACE)
+    target_link_libraries(${name} INTERFACE kovra_options ${M_DEPS})
+  endif()
+endfunction()
+
+# kovra_test_dir(<name> <dir> [LABELS ...] [DEPS ...]): one GoogleTest binary from every .cpp in <dir>.
+function(kovra_test_dir name dir)
+  cmake_parse_arguments(T "" "" "DEPS;LABELS" ${ARGN})
+  file(GLOB _src CONFIGURE_DEPENDS ${dir}/*.cpp)
+  if(NOT _src)
+    return()
+  endif()
+  add_executable(${name} ${_src})
+  target_link_libraries(${name} PRIVATE kovra_options kovra_testsupport ${T_DEPS} GTest::gtest GTest::gmock)
+  gtest_discover_tests(${name}
+    PROPERTIES LABELS "${T_LABELS}" ENVIRONMENT "XCTestConfigurationFilePath=kovra;KOVRA_LOG=stderr"
+    DISCOVERY_TIMEOUT 60)
+endfunction()

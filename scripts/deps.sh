@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the build needs that are not on the machine yet.
+# As root it runs apt-get; otherwise it prints the exact command and fails.
+set -euo pipefail
+
+packages=(cmake ninja-build g++ pkg-config git
+          nlohmann-json3-dev libsystemd-dev
+          libgtest-dev libgmock-dev googletest libbenchmark-dev)
+if [ "${KOVRA_WITH_UI:-1}" = 1 ]; then
+  packages+=(qt6-base-dev)
+fi
+packages+=("$@")
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$p")
+  fi
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+if [ "$(id -u)" -eq 0 ]; then
+  echo "kovra: installing ${missing[*]}" >&2
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -q >/dev/null
+  apt-get install -y -q --no-install-recommends "${missing[@]}" >/dev/null
+else
+  echo "kovra: missing packages; run:" >&2
+  echo "  sudo apt-get install -y ${missing[*]}" >&2
+  exit 1
+fi

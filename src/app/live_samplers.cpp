@@ -1,0 +1,21 @@
+#include "core/fake_samplers.h"
+#include "core/sampler_set.h"
+
+namespace kovra {
+
+// The live set. Each line names the class that reads that quantity on this platform.
+SamplerSet SamplerSet::live() {
+  SamplerSet s;
+  s.memory = std::make_shared<FakeMemorySampler>();
+  s.cpu = std::make_shared<FakeCPUSampler>();
+  s.network = std::make_shared<FakeNetworkSampler>();
+  s.processes = std::make_shared<FakeProcessSampler>();
+  s.terminator = std::make_shared<FakeAppTerminator>();
+  s.disk = std::make_shared<FakeDiskSampler>();
+  s.scanner = std::make_shared<FakeDiskScanner>();
+  s.battery = std::make_shared<FakeBatterySampler>();
+  s.processNetwork = std::make_shared<FakeProcessNetworkSampler>();
+  return s;
+}
+
+}  // namespace kovra
