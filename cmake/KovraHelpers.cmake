@@ -29,7 +29,7 @@ function(kovra_test_dir name dir)
     return()
   endif()
   add_executable(${name} ${_src})
-  target_link_libraries(${name} PRIVATE kovra_options kovra_testsupport ${T_DEPS} GTest::gtest GTest::gmock)
+  target_link_libraries(${name} PRIVATE kovra_options kovra_testsupport ${T_DEPS} GTest::gmock_main GTest::gtest)
   gtest_discover_tests(${name}
     PROPERTIES LABELS "${T_LABELS}" ENVIRONMENT "XCTestConfigurationFilePath=kovra;KOVRA_LOG=stderr"
     DISCOVERY_TIMEOUT 60)
