@@ -1,0 +1,48 @@
+#pragma once
+// The defaults database as a JSON file: one object whose members are the keys. Writes go to a
+// temporary file that is flushed to disk and renamed over the old one, so a crash leaves either
+// the old or the new file. A file that cannot be read or parsed reads as empty; it is moved aside
+// (to "<name>.corrupt-<timestamp>") before the first write, so nothing the user had is lost, and
+// the problem is logged once. Members this program does not know are kept as they are.
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include <nlohmann/json.hpp>
+
+#include "logic/defaults_database.h"
+
+namespace kovra {
+
+class JsonFileDefaults final : public DefaultsDatabase {
+ public:
+  // Reads `path` now; a missing file is an empty database.
+  explicit JsonFileDefaults(std::string path);
+
+  std::optional<DefaultsValue> object(std::string_view key) const override;
+  void set(std::string_view key, DefaultsValue value) override;
+
+  const std::string& path() const { return path_; }
+  // Where an unreadable file was moved, once that has happened.
+  const std::optional<std::string>& keptAsidePath() const { return keptAside_; }
+
+  // $XDG_CONFIG_HOME/kovra/settings.json, else ~/.config/kovra/settings.json (home from $HOME,
+  // else the password database).
+  static std::string standardPath();
+  // The database at standardPath().
+  static std::shared_ptr<JsonFileDefaults> standard();
+
+ private:
+  bool keepAsideIfNeeded();
+  bool writeFile();
+
+  std::string path_;
+  nlohmann::json document_ = nlohmann::json::object();
+  bool needsKeepingAside_ = false;
+  std::optional<std::string> keptAside_;
+  std::string lastWriteError_;
+};
+
+}  // namespace kovra
