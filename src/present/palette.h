@@ -1,0 +1,51 @@
+#pragma once
+// Colours by name. The models only say which palette entry a line or badge uses; the front end
+// turns a name into a real colour (and knows about dark appearance).
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "core/records.h"
+
+namespace kovra {
+
+enum class ArayuzPalette {
+  ok,
+  warning,
+  critical,
+  memoryApps,
+  memorySystem,
+  memoryCache,
+  memoryFree,
+  memoryLine,
+  download,
+  upload,
+  cpu,
+  track,
+  cardBackground,
+  cardBorder,
+};
+
+std::string_view paletteName(ArayuzPalette colour);
+
+// The card titles shown on the dashboard and the detail pages.
+namespace ArayuzCardInfo {
+std::string title(CardKind card);
+}
+
+// Label, symbol and colour of the status badge; neutral draws no badge at all.
+struct ArayuzSeverityStyle {
+  std::string label;
+  std::string symbol;
+  ArayuzPalette colour = ArayuzPalette::ok;
+  bool operator==(const ArayuzSeverityStyle&) const = default;
+
+  static std::optional<ArayuzSeverityStyle> of(Severity severity);
+};
+
+namespace ArayuzNetworkText {
+std::string connection(ConnectionKind kind);
+}
+
+}  // namespace kovra
