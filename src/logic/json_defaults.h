@@ -16,6 +16,10 @@
 
 namespace kovra {
 
+// Parses the text of a settings file: a JSON object, nested at most a few levels deep. On failure
+// the result is none and `error` (when given) says why.
+std::optional<nlohmann::json> parseSettingsDocument(std::string_view text, std::string* error = nullptr);
+
 class JsonFileDefaults final : public DefaultsDatabase {
  public:
   // Reads `path` now; a missing file is an empty database.
@@ -28,15 +32,14 @@ class JsonFileDefaults final : public DefaultsDatabase {
   // Where an unreadable file was moved, once that has happened.
   const std::optional<std::string>& keptAsidePath() const { return keptAside_; }
 
-  // $XDG_CONFIG_HOME/kovra/settings.json, else ~/.config/kovra/settings.json (home from $HOME,
-  // else the password database).
+  // <user configuration folder>/kovra/settings.json
   static std::string standardPath();
   // The database at standardPath().
   static std::shared_ptr<JsonFileDefaults> standard();
 
  private:
   bool keepAsideIfNeeded();
-  bool writeFile();
+  void reportWriteProblem(const std::string& message);
 
   std::string path_;
   nlohmann::json document_ = nlohmann::json::object();
