@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(cmake ninja-build g++ pkg-config git
           nlohmann-json3-dev libsystemd-dev
           libgtest-dev libgmock-dev googletest libbenchmark-dev)
-if [ "${KOVRA_WITH_UI:-1}" = 1 ]; then
+if [ "${KOVRA_WITH_UI:-0}" = 1 ]; then
   packages+=(qt6-base-dev)
 fi
 packages+=("$@")
