@@ -1,0 +1,119 @@
+#pragma once
+// One walk of a folder tree: finds the largest folders and files below the root, reports
+// progress, stops when asked. Depth-first with an explicit stack, so a deep tree cannot exhaust
+// the call stack; memory follows the depth and the width of one level, not the size of the tree.
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <stop_token>
+#include <string>
+#include <unordered_set>
+#include <vector>
+
+#include "core/contracts.h"
+#include "core/records.h"
+#include "platform/fs_walk.h"
+#include "samplers/disk/disk_scan_lists.h"
+
+namespace kovra {
+
+// A subfolder waiting to be walked.
+struct ScanPendingDirectory {
+  std::string name;
+  bool isPackage = false;
+};
+
+// One folder on the walk stack.
+struct ScanFrame {
+  std::string url;
+  bool isPackage = false;
+  std::unique_ptr<FsDirectory> dir;
+  std::vector<ScanPendingDirectory> subdirectories;
+  size_t nextIndex = 0;
+  uint64_t totalBytes = 0;    // bytes of all files below this folder found so far
+  uint64_t largestChild = 0;  // the two largest finished subfolder totals
+  uint64_t secondChild = 0;
+  std::vector<ScanSizedURL> best;  // this folder's best candidates among its descendants
+};
+
+// Errors met while listing one folder.
+struct ScanErrorSink {
+  int64_t permissionErrors = 0;
+  int64_t otherErrors = 0;
+  bool directoryFailed = false;
+};
+
+// Monotonic time in nanoseconds.
+using ScanClock = std::function<uint64_t()>;
+ScanClock steadyScanClock();
+
+class DiskScanWalker {
+ public:
+  static constexpr size_t folderLimit = 10;
+  static constexpr size_t fileLimit = 20;
+  static constexpr size_t batchSize = 512;
+  static constexpr uint64_t reportIntervalNanos = 250'000'000;
+  // Folder handles kept open: the top frames of the stack, plus every frame at a depth that is a
+  // multiple of the spacing, so reopening a folder never has to climb far.
+  static constexpr size_t openFrames = 32;
+  static constexpr size_t checkpointSpacing = 256;
+
+  DiskScanWalker(std::string root, bool hadFullDiskAccess, DiskScanning::ProgressHandler onProgress,
+                 FileSystem& fs, std::stop_token stop, ScanClock clock = steadyScanClock());
+
+  // Serves one scan only.
+  Result<DiskScanResult, ScanError> run();
+
+ private:
+  enum class Listing { listed, failed, cancelled };
+
+  Listing list(ScanFrame& frame, Result<std::unique_ptr<FsDirectory>, FsOpenFailure> opened);
+  void process(FsEntry& entry, ScanFrame& frame);
+  bool shouldDescend(const FsEntry& entry) const;
+  void absorb(ScanFrame& child, ScanFrame& parent) const;
+  std::vector<ScanSizedURL> representatives(ScanFrame& frame) const;
+  void releaseHandles();
+  void report(bool force);
+  DiskScanResult makeResult(ScanFrame& rootFrame);
+  std::optional<uint64_t> usedBytes() const;
+  bool cancelled() const { return stop_.stop_requested(); }
+
+  struct InodeKey {
+    uint64_t device;
+    uint64_t inode;
+    bool operator==(const InodeKey&) const = default;
+  };
+  struct InodeHash {
+    size_t operator()(const InodeKey& k) const { return std::hash<uint64_t>()(k.inode * 31 + k.device); }
+  };
+
+  std::string root_;
+  bool hadFullDiskAccess_;
+  DiskScanning::ProgressHandler onProgress_;
+  FileSystem& fs_;
+  std::stop_token stop_;
+  ScanClock clock_;
+  std::string home_;
+
+  uint64_t rootDevice_ = 0;
+  std::optional<uint64_t> estimatedTotalBytes_;
+  ScanTopFiles topFiles_{fileLimit};
+  int64_t fileCount_ = 0;
+  uint64_t scannedBytes_ = 0;
+  int64_t skippedCount_ = 0;
+  int64_t otherErrorCount_ = 0;
+  uint64_t lastReport_ = 0;
+  std::optional<std::string> currentURL_;
+  std::vector<ScanFrame> stack_;
+  std::vector<FsEntry> batch_;
+  std::unordered_set<InodeKey, InodeHash> linkedFilesSeen_;  // files with several hard links
+};
+
+// The path with the home folder written as "~" ("~/Documents").
+std::string abbreviateHome(const std::string& path, const std::string& home);
+// `parent` + "/" + `name`, without doubling the slash of "/".
+std::string childPath(const std::string& parent, std::string_view name);
+
+}  // namespace kovra

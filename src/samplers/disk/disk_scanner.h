@@ -1,0 +1,29 @@
+#pragma once
+// The live disk scanner: walks a folder tree on the caller's thread and finds its largest
+// folders and files.
+
+#include <memory>
+
+#include "core/contracts.h"
+#include "platform/fs_walk.h"
+#include "samplers/disk/disk_scan_walker.h"
+
+namespace kovra {
+
+class DiskScanner : public DiskScanning {
+ public:
+  // Each scan reads through a file system made by `makeFs` (the platform's by default).
+  using FileSystemFactory = std::function<std::shared_ptr<FileSystem>()>;
+  DiskScanner();
+  explicit DiskScanner(FileSystemFactory makeFs, ScanClock clock = steadyScanClock());
+
+  Result<DiskScanResult, ScanError> scan(const std::string& root, const ProgressHandler& onProgress,
+                                         std::stop_token stop) override;
+  bool hasFullDiskAccess() override;
+
+ private:
+  FileSystemFactory makeFs_;
+  ScanClock clock_;
+};
+
+}  // namespace kovra
