@@ -1,0 +1,89 @@
+#include "present/detail_model.h"
+
+#include "store/store.h"
+
+namespace kovra {
+
+namespace {
+Verdict placeholder(CardKind card) { return Verdict{card, Severity::neutral, std::string(Format::placeholder)}; }
+}  // namespace
+
+ArayuzDetailModel::ArayuzDetailModel(const Store& store)
+    : store_(store),
+      memoryVerdict_(placeholder(CardKind::memory)),
+      networkVerdict_(placeholder(CardKind::network)),
+      diskVerdict_(placeholder(CardKind::disk)),
+      cpuVerdict_(placeholder(CardKind::cpu)),
+      historyEnd_(store.clock().now()) {}
+
+const Observable<Verdict>& ArayuzDetailModel::verdict(CardKind card) const {
+  switch (card) {
+    case CardKind::memory: return memoryVerdict_;
+    case CardKind::network: return networkVerdict_;
+    case CardKind::disk: return diskVerdict_;
+    case CardKind::cpu: return cpuVerdict_;
+  }
+  return memoryVerdict_;
+}
+
+void ArayuzDetailModel::activate(CardKind card) {
+  if (activeDetail_ != card) {
+    activeDetail_ = card;
+    historyRange_.set(ArayuzChartRange::tenMinutes);
+  }
+  refresh();
+}
+
+void ArayuzDetailModel::deactivate(CardKind card) {
+  if (activeDetail_ == card) activeDetail_.reset();
+}
+
+void ArayuzDetailModel::refresh() {
+  if (!activeDetail_) return;
+  switch (*activeDetail_) {
+    case CardKind::memory:
+      memoryVerdict_.set(store_.verdict(CardKind::memory));
+      memory_.set(store_.memory());
+      processes_.set(store_.processes());
+      break;
+    case CardKind::network:
+      networkVerdict_.set(store_.verdict(CardKind::network));
+      rateUnit_.set(store_.settings().rateUnit());
+      displayRates_.set(store_.displayRates());
+      network_.set(store_.network());
+      appNetwork_.set(store_.appNetwork());
+      break;
+    case CardKind::disk:
+      diskVerdict_.set(store_.verdict(CardKind::disk));
+      disk_.set(store_.disk());
+      break;
+    case CardKind::cpu:
+      cpuVerdict_.set(store_.verdict(CardKind::cpu));
+      cpu_.set(store_.cpu());
+      processes_.set(store_.processes());
+      break;
+  }
+  refreshHistory();
+}
+
+void ArayuzDetailModel::setHistoryRange(ArayuzChartRange range) {
+  if (historyRange_.set(range)) refreshHistory();
+}
+
+void ArayuzDetailModel::refreshHistory() {
+  auto config = activeDetail_ ? historyConfig(*activeDetail_) : std::nullopt;
+  if (!config) {
+    historySegments_.set({});
+    return;
+  }
+  const Date end = store_.clock().now();
+  const double duration = spanSeconds(historyRange_.value());
+  auto chart = buildHistoryChart(
+      *config, [this](SeriesKind series, double seconds) { return store_.history(series, seconds); }, duration, end,
+      kChartPoints);
+  historyEnd_.set(end);
+  historyYMax_.set(chart.yMax);
+  historySegments_.set(std::move(chart.segments));
+}
+
+}  // namespace kovra
