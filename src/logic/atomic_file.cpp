@@ -101,7 +101,7 @@ Result<std::string, ReadError> readWhole(const std::string& path, size_t maxByte
   Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
   if (fd.get() < 0) {
     const int error = errno;
-    return Failure{ReadError{error == ENOENT, describeErrno("open", path, error)}};
+    return Failure{ReadError{error == ENOENT || error == ENOTDIR, describeErrno("open", path, error)}};
   }
   std::string out;
   char buffer[16384];

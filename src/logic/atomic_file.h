@@ -14,7 +14,8 @@ namespace kovra::FileIO {
 // Missing parent folders are created (mode 0700).
 Result<Unit, std::string> writeAtomically(const std::string& path, std::string_view contents, unsigned mode = 0600);
 
-// The whole file; the error distinguishes a missing file (`missing` set) from other failures.
+// The whole file; the error tells a missing file (`missing` set: no such file, or a path through
+// something that is not a folder) from other failures.
 struct ReadError {
   bool missing = false;
   std::string description;

@@ -1,0 +1,176 @@
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "core/log.h"
+#include "logic/app_settings.h"
+#include "logic/json_defaults.h"
+#include "support/temp_dir.h"
+
+namespace kovra {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string slurp(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream ss;
+  ss << in.rdbuf();
+  return ss.str();
+}
+
+std::vector<std::string> namesIn(const std::string& dir) {
+  std::vector<std::string> out;
+  for (const auto& e : fs::directory_iterator(dir)) out.push_back(e.path().filename().string());
+  std::sort(out.begin(), out.end());
+  return out;
+}
+
+size_t countStartingWith(const LogCapture& logs, std::string_view prefix) {
+  size_t n = 0;
+  for (const auto& m : logs.messages()) n += m.rfind(prefix, 0) == 0;
+  return n;
+}
+
+TEST(JsonFileDefaults, MissingFileIsEmptyAndWritesRoundTripTyped) {
+  testing::TempDir tmp;
+  const std::string path = tmp.at("config/kovra/settings.json");
+  {
+    JsonFileDefaults db(path);
+    EXPECT_FALSE(db.object("kovra.rateUnit").has_value());
+    db.set("kovra.rateUnit", std::string("bits"));
+    db.set("kovra.menuBarShowsMemory", false);
+    db.set("count", int64_t{3});
+  }
+  JsonFileDefaults again(path);
+  EXPECT_EQ(again.stringValue("kovra.rateUnit"), "bits");
+  EXPECT_EQ(again.boolValue("kovra.menuBarShowsMemory"), false);
+  EXPECT_EQ(again.object("count"), DefaultsValue(int64_t{3}));
+  // Only the file itself is left behind: no temporary files.
+  EXPECT_EQ(namesIn(tmp.at("config/kovra")), std::vector<std::string>{"settings.json"});
+  struct stat st {};
+  ASSERT_EQ(::stat(path.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0600u);
+}
+
+TEST(JsonFileDefaults, WrongTypesReadAsDefaultsAndUnknownMembersSurviveWrites) {
+  testing::TempDir tmp;
+  const std::string path = tmp.write("settings.json", R"({
+    "kovra.menuBarShowsMemory": "false",
+    "kovra.menuBarShowsNetwork": 0,
+    "kovra.rateUnit": ["bits"],
+    "kovra.notificationsEnabled": null,
+    "other.tool": {"keep": [1, 2, 3]}
+  })");
+  auto db = std::make_shared<JsonFileDefaults>(path);
+  AppSettings settings(db, std::make_shared<FakeLoginItem>());
+  EXPECT_TRUE(settings.menuBarShowsMemory());
+  EXPECT_TRUE(settings.menuBarShowsNetwork());
+  EXPECT_EQ(settings.rateUnit(), RateUnit::bytes);
+  EXPECT_TRUE(settings.notificationsEnabled());
+
+  settings.setMenuBarShowsMemory(false);
+  const auto written = nlohmann::json::parse(slurp(path));
+  EXPECT_EQ(written["kovra.menuBarShowsMemory"], false);
+  EXPECT_EQ(written["other.tool"], nlohmann::json::parse(R"({"keep": [1, 2, 3]})"));
+}
+
+TEST(JsonFileDefaults, WriteReplacesTheFileInsteadOfRewritingItInPlace) {
+  testing::TempDir tmp;
+  const std::string path = tmp.write("settings.json", R"({"kovra.menuBarShowsMemory": true})");
+  // A second name for the old file shows whether the old contents were ever touched.
+  ASSERT_EQ(::link(path.c_str(), tmp.at("old").c_str()), 0);
+  JsonFileDefaults db(path);
+  db.set("kovra.menuBarShowsMemory", false);
+  EXPECT_EQ(slurp(tmp.at("old")), R"({"kovra.menuBarShowsMemory": true})");
+  EXPECT_EQ(nlohmann::json::parse(slurp(path))["kovra.menuBarShowsMemory"], false);
+}
+
+TEST(JsonFileDefaults, CorruptFileReadsAsDefaultsIsKeptAsideBeforeFirstWriteAndLoggedOnce) {
+  LogCapture logs;
+  testing::TempDir tmp;
+  const std::string original = "{\"kovra.menuBarShowsMemory\": false,,, oops";
+  const std::string path = tmp.write("kovra/settings.json", original);
+
+  auto db = std::make_shared<JsonFileDefaults>(path);
+  AppSettings settings(db, std::make_shared<FakeLoginItem>());
+  EXPECT_TRUE(settings.menuBarShowsMemory());
+  EXPECT_EQ(countStartingWith(logs, "Ayarlar dosyası bozuk"), 1u);
+  // Reading alone leaves the file as it was.
+  EXPECT_EQ(slurp(path), original);
+  EXPECT_FALSE(db->keptAsidePath().has_value());
+
+  settings.setRateUnit(RateUnit::bits);
+  settings.setNotificationsEnabled(false);
+  ASSERT_TRUE(db->keptAsidePath().has_value());
+  EXPECT_EQ(db->keptAsidePath()->rfind(path + ".corrupt-", 0), 0u);
+  EXPECT_EQ(slurp(*db->keptAsidePath()), original);
+  const auto names = namesIn(tmp.at("kovra"));
+  EXPECT_EQ(names.size(), 2u);  // the new file and the one kept aside, nothing else
+  const auto written = nlohmann::json::parse(slurp(path));
+  EXPECT_EQ(written["kovra.rateUnit"], "bits");
+  EXPECT_EQ(written["kovra.notificationsEnabled"], false);
+  EXPECT_EQ(countStartingWith(logs, "Ayarlar dosyası bozuk"), 1u);
+  EXPECT_EQ(countStartingWith(logs, "Okunamayan ayarlar dosyası kenara alındı"), 1u);
+}
+
+TEST(JsonFileDefaults, HostileAndNonObjectDocumentsAreCorrupt) {
+  EXPECT_FALSE(parseSettingsDocument("[1, 2]").has_value());
+  EXPECT_FALSE(parseSettingsDocument("true").has_value());
+  EXPECT_FALSE(parseSettingsDocument("").has_value());
+  EXPECT_FALSE(parseSettingsDocument("{\"a\": \"\xff\"}").has_value());
+  std::string deep = "{\"a\":" + std::string(100000, '[') + std::string(100000, ']') + "}";
+  std::string why;
+  EXPECT_FALSE(parseSettingsDocument(deep, &why).has_value());
+  EXPECT_FALSE(why.empty());
+  // Brackets inside strings are not nesting.
+  EXPECT_TRUE(parseSettingsDocument("{\"a\": \"" + std::string(100, '[') + "\"}").has_value());
+}
+
+TEST(JsonFileDefaults, UnreadablePathIsKeptAsideToo) {
+  LogCapture logs;
+  testing::TempDir tmp;
+  const std::string path = tmp.at("settings.json");
+  fs::create_directories(path + "/inside");  // a folder where the file should be
+  JsonFileDefaults db(path);
+  EXPECT_FALSE(db.boolValue("kovra.menuBarShowsMemory").has_value());
+  EXPECT_EQ(countStartingWith(logs, "Ayarlar dosyası okunamadı"), 1u);
+  db.set("kovra.menuBarShowsMemory", false);
+  ASSERT_TRUE(db.keptAsidePath().has_value());
+  EXPECT_TRUE(fs::is_directory(*db.keptAsidePath() + "/inside"));
+  EXPECT_TRUE(fs::is_regular_file(path));
+}
+
+TEST(JsonFileDefaults, WriteFailuresAreLoggedOncePerProblemAndValuesStayInMemory) {
+  LogCapture logs;
+  testing::TempDir tmp;
+  tmp.write("blocker", "not a folder");
+  JsonFileDefaults db(tmp.at("blocker/kovra/settings.json"));
+  db.set("kovra.rateUnit", std::string("bits"));
+  db.set("kovra.rateUnit", std::string("bytes"));
+  EXPECT_EQ(db.stringValue("kovra.rateUnit"), "bytes");
+  EXPECT_EQ(countStartingWith(logs, "Ayarlar kaydedilemedi: mkdir "), 1u);
+}
+
+TEST(JsonFileDefaults, StandardPathFollowsXdgConfigHome) {
+  const char* saved = std::getenv("XDG_CONFIG_HOME");
+  const std::optional<std::string> keep = saved ? std::optional<std::string>(saved) : std::nullopt;
+  ::setenv("XDG_CONFIG_HOME", "/tmp/cfg", 1);
+  EXPECT_EQ(JsonFileDefaults::standardPath(), "/tmp/cfg/kovra/settings.json");
+  ::setenv("XDG_CONFIG_HOME", "relative/cfg", 1);  // ignored, as relative values must be
+  const std::string fallback = JsonFileDefaults::standardPath();
+  EXPECT_NE(fallback.find("/.config/kovra/settings.json"), std::string::npos);
+  EXPECT_EQ(fallback.front(), '/');
+  if (keep) ::setenv("XDG_CONFIG_HOME", keep->c_str(), 1);
+  else ::unsetenv("XDG_CONFIG_HOME");
+}
+
+}  // namespace
+}  // namespace kovra
