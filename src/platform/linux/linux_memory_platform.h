@@ -1,0 +1,61 @@
+#pragma once
+// Memory counters on Linux: /proc/meminfo, the zram devices' mm_stat and /proc/pressure/memory.
+//
+// The figures are mapped onto the app / wired / compressed / cached split:
+//   app        = AnonPages + Shmem
+//   cached     = Buffers + (Cached − Shmem) + SReclaimable
+//   compressed = Zswap + mem_used_total of every /sys/block/zram*/mm_stat
+//   wired      = MemTotal − MemFree − app − cached − compressed, never below 0
+// so that used = app + wired + compressed is what the kernel holds that cannot simply be dropped.
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/linux/meminfo.h"
+#include "platform/linux/memory_pressure.h"
+#include "platform/linux/kernel_file.h"
+#include "platform/memory_platform.h"
+
+namespace kovra {
+
+class LinuxMemoryPlatform : public MemoryPlatform {
+ public:
+  struct Paths {
+    std::string meminfo = "/proc/meminfo";
+    std::string pressure = "/proc/pressure/memory";
+    std::string blockDevices = "/sys/block";
+  };
+
+  LinuxMemoryPlatform();
+  LinuxMemoryPlatform(Paths paths, MonotonicClock clock);
+
+  const MemorySourceNames& names() const override { return names_; }
+  Result<uint64_t, std::string> pageSize() override;
+  uint64_t physicalMemory() override;
+  Result<VMStatistics, std::string> statistics() override;
+  Result<int32_t, std::string> pressureLevel() override;
+  Result<SwapUsage, std::string> swapUsage() override;
+
+  // How often the list of zram devices is taken again.
+  static constexpr double kZramRescanSeconds = 300;
+
+ private:
+  Result<linuxfs::MemInfo, std::string> readMeminfo();
+  uint64_t zramBytes();
+
+  Paths paths_;
+  MonotonicClock clock_;
+  MemorySourceNames names_;
+  linuxfs::ProcFile meminfo_;
+  linuxfs::ProcFile pressure_;
+  std::vector<linuxfs::ProcFile> zram_;
+  std::optional<double> zramScannedAt_;
+  uint64_t pageSize_ = 0;
+  linuxfs::MemInfo info_;  // the meminfo of the current reading, for pressure and swap
+  bool haveInfo_ = false;
+  bool psiAbsent_ = false;
+  linuxfs::MemoryPressureTracker tracker_;
+};
+
+}  // namespace kovra
