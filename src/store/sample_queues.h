@@ -1,0 +1,64 @@
+#pragma once
+// Serial queues for the sampler calls: one per sample kind, so reads of one kind never overlap
+// while different kinds run in parallel. The store asks a factory for them, so tests can run the
+// calls inline (or hold them to model a read in flight) instead of on threads.
+
+#include <cstddef>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace kovra {
+
+class SerialQueue {
+ public:
+  using Block = std::function<void()>;
+  virtual ~SerialQueue() = default;
+  // Runs `block` after every block submitted before it, never two at once. Safe from any thread.
+  // Blocks not started when the queue is destroyed are dropped; a running one is waited for.
+  virtual void async(Block block) = 0;
+  virtual const std::string& label() const = 0;
+};
+
+class SampleQueueFactory {
+ public:
+  virtual ~SampleQueueFactory() = default;
+  virtual std::unique_ptr<SerialQueue> makeSerialQueue(const std::string& label) = 0;
+};
+
+// One worker thread per queue, started with the first block, at a lowered priority (background
+// utility work). The thread is named after the end of the label.
+class ThreadedQueueFactory final : public SampleQueueFactory {
+ public:
+  std::unique_ptr<SerialQueue> makeSerialQueue(const std::string& label) override;
+};
+
+// Runs every block at once on the submitting thread, unless holding is on: then blocks wait until
+// runHeld() (in submission order, across all queues). For tests; not thread-safe.
+class ManualQueueFactory final : public SampleQueueFactory {
+ public:
+  std::unique_ptr<SerialQueue> makeSerialQueue(const std::string& label) override;
+
+  void setHolding(bool holding);
+  // Runs the held blocks (and any they submit), returns how many ran.
+  size_t runHeld();
+  size_t heldCount() const;
+  // Labels of every queue made so far, in order.
+  std::vector<std::string> labels() const;
+
+ private:
+  class Queue;
+  struct State {
+    bool holding = false;
+    // Each held block with the life token of its queue: a destroyed queue's blocks are dropped.
+    std::deque<std::pair<std::weak_ptr<int>, SerialQueue::Block>> held;
+    std::vector<std::string> labels;
+  };
+  std::shared_ptr<State> state_ = std::make_shared<State>();
+};
+
+}  // namespace kovra

@@ -1,0 +1,203 @@
+// The apply steps: each classifies one read's result, updates the published reading, and keeps
+// histories, smoothed rates, verdicts, notifications and per-app traffic consistent.
+
+#include <algorithm>
+#include <cmath>
+#include <string>
+
+#include "core/log.h"
+#include "logic/app_network_grouping.h"
+#include "logic/notification_text.h"
+#include "logic/verdict_rules.h"
+#include "store/store.h"
+
+namespace kovra {
+
+// Success re-arms the failure log; notReady is silent; each distinct failure message is logged
+// once per kind.
+template <class T>
+MantikReadOutcome<T> Store::classify(const SampleResult<T>& result, MantikSampleKind kind) {
+  if (result.ok()) {
+    lastLoggedError_.erase(kind);
+    return MantikReadOutcome<T>::of(result.value());
+  }
+  const SamplerError& error = result.error();
+  if (error.isNotReady()) return MantikReadOutcome<T>::notReady();
+  const std::string& message = error.message();
+  auto it = lastLoggedError_.find(kind);
+  if (it != lastLoggedError_.end() && it->second == message) return MantikReadOutcome<T>::failed();
+  lastLoggedError_[kind] = message;
+  Log::store.error(std::string(rawValue(kind)) + " okunamadı: " + message);
+  return MantikReadOutcome<T>::failed();
+}
+
+void Store::applyMemory(const SampleResult<MemorySnapshot>& result) {
+  auto outcome = classify(result, MantikSampleKind::memory);
+  if (outcome.isNotReady()) return;
+  if (outcome.isFailed()) {
+    publish(memory_, std::nullopt);
+  } else {
+    const MemorySnapshot& v = outcome.value();
+    publish(memory_, v);
+    if (historyBuffers_.append(SeriesKind::memoryUsed, v.usedFraction(), clock_.now())) {
+      publish(memoryHistoryRevision_, memoryHistoryRevision_.value() + 1);
+    }
+  }
+  recomputeVerdicts();
+  evaluateMemoryNotification();
+  updateLoops();  // the pressure decides whether the process loop runs
+}
+
+void Store::applyCPU(const SampleResult<CPUSnapshot>& result) {
+  auto outcome = classify(result, MantikSampleKind::cpu);
+  if (outcome.isNotReady()) return;
+  double now = clock_.uptime();
+  if (outcome.isFailed()) {
+    publish(cpu_, std::nullopt);
+    cpuTracker_.reset(now);
+  } else {
+    const CPUSnapshot& v = outcome.value();
+    publish(cpu_, v);
+    cpuTracker_.observe(v.usage, now);
+    if (historyBuffers_.append(SeriesKind::cpuUsage, v.usage, clock_.now())) {
+      publish(cpuHistoryRevision_, cpuHistoryRevision_.value() + 1);
+    }
+  }
+  recomputeVerdicts();
+}
+
+void Store::applyNetwork(const SampleResult<NetworkSnapshot>& result) {
+  auto outcome = classify(result, MantikSampleKind::network);
+  if (outcome.isNotReady()) return;
+  if (outcome.isFailed()) {
+    publish(network_, std::nullopt);
+    publish(displayRates_, std::nullopt);
+    rateSmoother_.clear();
+    lastNetworkSample_.reset();
+    recomputeVerdicts();
+    return;
+  }
+  const NetworkSnapshot& v = outcome.value();
+  double now = clock_.uptime();
+  // After a pause (for example while the loop was stopped) the average starts afresh.
+  if (lastNetworkSample_ && now - *lastNetworkSample_ > networkGapLimit) rateSmoother_.clear();
+  lastNetworkSample_ = now;
+  publish(network_, v);
+  if (std::isfinite(v.downloadBytesPerSecond) && std::isfinite(v.uploadBytesPerSecond)) {
+    rateSmoother_.samples.append(
+        NetworkRates{std::max(v.downloadBytesPerSecond, 0.0), std::max(v.uploadBytesPerSecond, 0.0)});
+  }
+  publish(displayRates_, rateSmoother_.average());
+  Date date = clock_.now();
+  bool down = historyBuffers_.append(SeriesKind::networkDownload, v.downloadBytesPerSecond, date);
+  bool up = historyBuffers_.append(SeriesKind::networkUpload, v.uploadBytesPerSecond, date);
+  if (down || up) publish(networkHistoryRevision_, networkHistoryRevision_.value() + 1);
+  recomputeVerdicts();
+}
+
+void Store::applyProcesses(const SampleResult<ProcessListSnapshot>& result) {
+  auto outcome = classify(result, MantikSampleKind::processes);
+  if (outcome.isNotReady()) return;
+  if (outcome.isFailed()) {
+    publish(processes_, std::nullopt);
+  } else {
+    publish(processes_, std::move(outcome.value()));
+  }
+  recomputeVerdicts();  // the memory and CPU sentences name apps from the list
+  if (lastProcessNetwork_ && isVisible(Surface::networkDetail)) regroupAppNetwork();
+}
+
+void Store::applyDisk(const SampleResult<DiskSnapshot>& result) {
+  auto outcome = classify(result, MantikSampleKind::disk);
+  if (outcome.isNotReady()) return;
+  if (outcome.isFailed()) {
+    publish(disk_, std::nullopt);
+  } else {
+    publish(disk_, outcome.value());
+  }
+  recomputeVerdicts();
+  evaluateDiskNotification();
+}
+
+void Store::applyBattery(const SampleResult<std::optional<BatterySnapshot>>& result) {
+  // An absent value means the machine has no battery. No verdict follows.
+  auto outcome = classify(result, MantikSampleKind::battery);
+  if (outcome.isNotReady()) return;
+  if (outcome.isFailed()) {
+    publish(battery_, std::nullopt);
+  } else {
+    publish(battery_, outcome.value());
+  }
+}
+
+void Store::applyProcessNetwork(const SampleResult<ProcessNetworkSnapshot>& result) {
+  auto outcome = classify(result, MantikSampleKind::processNetwork);
+  if (!isVisible(Surface::networkDetail)) {
+    clearAppNetwork();
+    return;
+  }
+  if (outcome.isNotReady()) return;
+  if (outcome.isFailed()) {
+    lastProcessNetwork_.reset();
+    publish(appNetwork_, std::nullopt);
+    return;
+  }
+  lastProcessNetwork_ = std::move(outcome.value());
+  regroupAppNetwork();
+}
+
+// ---- derived state ---------------------------------------------------------------------------
+
+void Store::recomputeVerdicts() {
+  double now = clock_.uptime();
+  bool sustained = cpuTracker_.isSustained(now);
+  std::optional<AppUsage> topCPU;
+  if (processes_.value()) {
+    auto top = processes_.value()->topByCPU(1);
+    if (!top.empty()) topCPU = std::move(top.front());
+  }
+  std::map<CardKind, Verdict> map{
+      {CardKind::memory, MantikVerdictRules::memoryVerdict(memory_.value(), processes_.value())},
+      {CardKind::disk, MantikVerdictRules::diskVerdict(disk_.value())},
+      {CardKind::cpu, MantikVerdictRules::cpuVerdict(cpu_.value(), sustained, topCPU)},
+      {CardKind::network, MantikVerdictRules::networkVerdict(network_.value())},
+  };
+  Verdict h = MantikVerdictRules::headline(map);
+  publish(verdicts_, std::move(map));
+  publish(headline_, std::move(h));
+}
+
+void Store::evaluateMemoryNotification() {
+  std::optional<MemoryPressure> pressure;
+  if (memory_.value()) pressure = memory_.value()->pressure;
+  // The policy keeps timing even while notifications are off.
+  bool due = notificationPolicy_.shouldNotifyMemory(pressure, clock_.uptime());
+  if (!due || !settings_->notificationsEnabled() || !notifier_) return;
+  std::optional<AppUsage> top;
+  if (processes_.value()) top = processes_.value()->topTerminableApp();
+  notifier_->post(MantikNotificationText::memory(top));
+}
+
+void Store::evaluateDiskNotification() {
+  auto it = verdicts_->find(CardKind::disk);
+  if (it == verdicts_->end()) return;
+  // A critical verdict disarms even while notifications are off.
+  bool due = notificationPolicy_.shouldNotifyDisk(it->second);
+  if (!due || !settings_->notificationsEnabled() || !notifier_) return;
+  notifier_->post(MantikNotificationText::disk(disk_.value()));
+}
+
+void Store::regroupAppNetwork() {
+  if (lastProcessNetwork_ && processes_.value()) {
+    publish(appNetwork_, MantikAppNetworkGrouping::group(*lastProcessNetwork_, *processes_.value()));
+  } else {
+    publish(appNetwork_, std::nullopt);
+  }
+}
+
+void Store::clearAppNetwork() {
+  lastProcessNetwork_.reset();
+  publish(appNetwork_, std::nullopt);
+}
+
+}  // namespace kovra
