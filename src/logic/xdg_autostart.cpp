@@ -59,8 +59,9 @@ std::string execArgument(std::string_view arg) {
   return escaped;
 }
 
-// `text` with Hidden=true in its [Desktop Entry] group (an existing Hidden line is replaced).
-std::string withHidden(std::string_view text) {
+}  // namespace
+
+std::string hiddenAutostartEntry(std::string_view text) {
   std::string out;
   bool inGroup = false;
   bool placed = false;
@@ -93,8 +94,6 @@ std::string withHidden(std::string_view text) {
   }
   return out;
 }
-
-}  // namespace
 
 bool AutostartEntryInfo::isEnabled() const { return type == "Application" && !hidden && !gnomeAutostartDisabled; }
 
@@ -183,7 +182,7 @@ Result<Unit, std::string> XdgAutostartLoginItem::unregisterItem() {
   if (systemEnabled) {
     // Removing our entry would let the system-wide one start the program again: hide it instead.
     auto text = FileIO::readWhole(*system);
-    return writeUserEntry(withHidden(text.ok() ? *text : std::string()));
+    return writeUserEntry(hiddenAutostartEntry(text.ok() ? *text : std::string()));
   }
   if (exists(user) && ::unlink(user.c_str()) != 0 && errno != ENOENT) {
     return Failure{FileIO::describeErrno("unlink", user, errno)};

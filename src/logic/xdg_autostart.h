@@ -24,6 +24,9 @@ struct AutostartEntryInfo {
 };
 // Reads the [Desktop Entry] group of a desktop file's text; other groups are ignored.
 AutostartEntryInfo parseAutostartEntry(std::string_view text);
+// The entry `text` with Hidden=true in its [Desktop Entry] group (an existing Hidden line is
+// replaced, everything else kept); a minimal hidden entry when `text` has no such group.
+std::string hiddenAutostartEntry(std::string_view text);
 
 class XdgAutostartLoginItem final : public LoginItemService {
  public:
