@@ -15,8 +15,6 @@ namespace kovra::netlink {
 namespace {
 
 constexpr std::string_view kWhat = "netlink RTM_GETLINK";
-// Dump datagrams are at most 32 KiB; starting there means a steady reading never grows it.
-constexpr size_t kInitialBuffer = 32 * 1024;
 constexpr int kAttempts = 4;
 
 struct LinkRequest {
@@ -75,7 +73,7 @@ std::optional<LinkCounters> LinkReader::link(int32_t index) {
 // again its size and the request starts over on a fresh socket, at most four times.
 Result<Unit, std::string> LinkReader::exchange(std::span<const uint8_t> request, uint32_t sequence, bool dump,
                                                std::vector<LinkCounters>& out) {
-  if (buffer_.empty()) buffer_.resize(kInitialBuffer);
+  if (buffer_.empty()) buffer_.resize(std::max<size_t>(initialBuffer_, 1));
 
   for (int attempt = 0; attempt < kAttempts; ++attempt) {
     out.clear();

@@ -31,6 +31,10 @@ struct LinkCounters {
 // Reads every link with one dump over a socket and a buffer that live from call to call.
 class LinkReader {
  public:
+  // Dump datagrams are at most 32 KiB; starting there means a steady reading never grows it.
+  static constexpr size_t kDefaultBuffer = 32 * 1024;
+  explicit LinkReader(size_t initialBuffer = kDefaultBuffer) : initialBuffer_(initialBuffer) {}
+
   // Replaces the contents of `out` (keeping its storage) with every link of this network
   // namespace. Failures name the call: "netlink RTM_GETLINK okunamadı: … (errno N)".
   Result<Unit, std::string> readAll(std::vector<LinkCounters>& out);
@@ -42,6 +46,7 @@ class LinkReader {
  private:
   Result<Unit, std::string> exchange(std::span<const uint8_t> request, uint32_t sequence, bool dump,
                                      std::vector<LinkCounters>& out);
+  size_t initialBuffer_;
   Socket socket_;
   std::vector<uint8_t> buffer_;
 };
