@@ -1,5 +1,6 @@
 #include "core/fake_samplers.h"
 #include "core/sampler_set.h"
+#include "samplers/network/network_sampler.h"
 
 namespace kovra {
 
@@ -8,7 +9,7 @@ SamplerSet SamplerSet::live() {
   SamplerSet s;
   s.memory = std::make_shared<FakeMemorySampler>();
   s.cpu = std::make_shared<FakeCPUSampler>();
-  s.network = std::make_shared<FakeNetworkSampler>();
+  s.network = std::make_shared<NetworkSampler>();
   s.processes = std::make_shared<FakeProcessSampler>();
   s.terminator = std::make_shared<FakeAppTerminator>();
   s.disk = std::make_shared<FakeDiskSampler>();
