@@ -1,6 +1,7 @@
 #include "core/fake_samplers.h"
 #include "core/sampler_set.h"
 #include "samplers/network/network_sampler.h"
+#include "samplers/network/process_network_sampler.h"
 
 namespace kovra {
 
@@ -15,7 +16,7 @@ SamplerSet SamplerSet::live() {
   s.disk = std::make_shared<FakeDiskSampler>();
   s.scanner = std::make_shared<FakeDiskScanner>();
   s.battery = std::make_shared<FakeBatterySampler>();
-  s.processNetwork = std::make_shared<FakeProcessNetworkSampler>();
+  s.processNetwork = std::make_shared<ProcessNetworkSampler>();
   return s;
 }
 
