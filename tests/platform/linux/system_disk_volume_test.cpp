@@ -1,0 +1,55 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
+
+#include "platform/linux/linux_disk_volume.h"
+#include "support/temp_dir.h"
+
+namespace kovra {
+namespace {
+
+TEST(LinuxDiskVolumeTest, ReadsCapacityAndTheLabelOfTheHomeDevice) {
+  testing::TempDir dir;
+  const std::string home = dir.path();
+  struct stat st {};
+  ASSERT_EQ(::stat(home.c_str(), &st), 0);
+  const std::string device = dir.write("dev/vdz", "");
+  dir.write("mountinfo", "1 0 " + std::to_string(major(st.st_dev)) + ":" + std::to_string(minor(st.st_dev)) +
+                             " / / rw - ext4 " + device + " rw\n");
+  ASSERT_EQ(::mkdir(dir.at("by-label").c_str(), 0755), 0);
+  dir.write("other", "");
+  ASSERT_EQ(::symlink(dir.at("other").c_str(), dir.at("by-label/Baska").c_str()), 0);
+  ASSERT_EQ(::symlink(device.c_str(), dir.at("by-label/Ev\\x20Diski").c_str()), 0);
+
+  LinuxDiskVolumePlatform platform({home, dir.at("mountinfo"), dir.at("by-label")});
+  auto v = platform.readHomeVolume();
+  ASSERT_TRUE(v.ok()) << v.error();
+  EXPECT_GT(v->totalCapacity.value_or(0), 0);
+  EXPECT_GE(v->availableForImportantUsage.value_or(-1), 0);
+  EXPECT_EQ(v->availableForImportantUsage, v->availableCapacity);
+  EXPECT_EQ(v->localizedName, "Ev Diski");
+  EXPECT_EQ(v->name, "/");
+}
+
+TEST(LinuxDiskVolumeTest, WithoutLabelTheMountPointNamesTheVolume) {
+  testing::TempDir dir;
+  LinuxDiskVolumePlatform platform({dir.path(), dir.at("no-mountinfo"), dir.at("no-labels")});
+  auto v = platform.readHomeVolume();
+  ASSERT_TRUE(v.ok());
+  EXPECT_FALSE(v->localizedName.has_value());
+  EXPECT_FALSE(v->name.has_value());  // nothing known about the mount either
+
+  LinuxDiskVolumePlatform real({dir.path(), "/proc/self/mountinfo", dir.at("no-labels")});
+  EXPECT_TRUE(real.readHomeVolume()->name.has_value());
+}
+
+TEST(LinuxDiskVolumeTest, MissingHomeFolderNamesTheCall) {
+  testing::TempDir dir;
+  LinuxDiskVolumePlatform platform({dir.at("gone"), "/proc/self/mountinfo", "/dev/disk/by-label"});
+  EXPECT_EQ(platform.readHomeVolume().error(),
+            "statvfs(" + dir.at("gone") + "): No such file or directory (errno 2)");
+}
+
+}  // namespace
+}  // namespace kovra
