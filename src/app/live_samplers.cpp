@@ -1,21 +1,25 @@
 #include "core/fake_samplers.h"
 #include "core/sampler_set.h"
+#include "samplers/disk/disk_sampler.h"
 #include "samplers/network/network_sampler.h"
 #include "samplers/network/process_network_sampler.h"
+#include "samplers/system/battery_sampler.h"
+#include "samplers/system/cpu_sampler.h"
+#include "samplers/system/memory_sampler.h"
 
 namespace kovra {
 
 // The live set. Each line names the class that reads that quantity on this platform.
 SamplerSet SamplerSet::live() {
   SamplerSet s;
-  s.memory = std::make_shared<FakeMemorySampler>();
-  s.cpu = std::make_shared<FakeCPUSampler>();
+  s.memory = std::make_shared<MemorySampler>();
+  s.cpu = std::make_shared<CPUSampler>();
   s.network = std::make_shared<NetworkSampler>();
   s.processes = std::make_shared<FakeProcessSampler>();
   s.terminator = std::make_shared<FakeAppTerminator>();
-  s.disk = std::make_shared<FakeDiskSampler>();
+  s.disk = std::make_shared<DiskSampler>();
   s.scanner = std::make_shared<FakeDiskScanner>();
-  s.battery = std::make_shared<FakeBatterySampler>();
+  s.battery = std::make_shared<BatterySampler>();
   s.processNetwork = std::make_shared<ProcessNetworkSampler>();
   return s;
 }
