@@ -64,50 +64,46 @@ Result<DiskScanResult, ScanError> DiskScanWalker::run() {
   home_ = fs_.homeFolder();
   rootDevice_ = rootInfo->device;
   estimatedTotalBytes_ = usedBytes();
-  currentURL_ = root_;
   report(true);
 
   ScanFrame rootFrame;
-  rootFrame.url = root_;
-  switch (list(rootFrame, fs_.openRoot(root_))) {
+  rootFrame.name = root_;
+  push(std::move(rootFrame));
+  switch (list(fs_.openRoot(root_))) {
     case Listing::cancelled: return Failure{ScanError::cancelled()};
     case Listing::failed: return Failure{ScanError::failed("disk taraması: kök klasörün içeriği okunamadı")};
     case Listing::listed: break;
   }
-  stack_.push_back(std::move(rootFrame));
   releaseHandles();
 
   while (!cancelled()) {
     ScanFrame& top = stack_.back();
     if (top.nextIndex < top.subdirectories.size()) {
       ScanPendingDirectory& pending = top.subdirectories[top.nextIndex++];
-      ScanFrame frame;
-      frame.url = childPath(top.url, pending.name);
-      frame.isPackage = pending.isPackage;
       auto opened = top.dir ? top.dir->openChild(pending.name)
                             : Result<std::unique_ptr<FsDirectory>, FsOpenFailure>(Failure{FsOpenFailure{}});
-      // The name is not needed any more; a wide folder should not hold every name until it ends.
-      std::string().swap(pending.name);
-      Listing listing = list(frame, std::move(opened));
+      ScanFrame frame;
+      frame.name = std::move(pending.name);
+      frame.isPackage = pending.isPackage;
+      push(std::move(frame));
+      Listing listing = list(std::move(opened));
       if (listing == Listing::cancelled) return Failure{ScanError::cancelled()};
       // A folder that could not be listed is dropped: its files stay counted, its size is not
       // added to any folder.
-      if (listing == Listing::listed) stack_.push_back(std::move(frame));
+      if (listing == Listing::failed) pop();
       releaseHandles();
       continue;
     }
-    ScanFrame finished = std::move(stack_.back());
-    stack_.pop_back();
+    ScanFrame finished = pop();
     finished.dir.reset();
     if (stack_.empty()) return makeResult(finished);
-    absorb(finished, stack_.back());
+    absorb(finished);
   }
   return Failure{ScanError::cancelled()};
 }
 
-DiskScanWalker::Listing DiskScanWalker::list(ScanFrame& frame,
-                                             Result<std::unique_ptr<FsDirectory>, FsOpenFailure> opened) {
-  currentURL_ = frame.url;
+DiskScanWalker::Listing DiskScanWalker::list(Result<std::unique_ptr<FsDirectory>, FsOpenFailure> opened) {
+  ScanFrame& frame = stack_.back();
   ScanErrorSink sink;
   if (!opened) {
     switch (opened.error().kind) {
@@ -158,7 +154,34 @@ void DiskScanWalker::process(FsEntry& entry, ScanFrame& frame) {
   fileCount_ += 1;
   scannedBytes_ += size;
   frame.totalBytes += size;
-  if (topFiles_.accepts(size)) topFiles_.insert(childPath(frame.url, entry.name), size);
+  if (topFiles_.accepts(size)) topFiles_.insert(childPath(topPath(), entry.name), size);
+}
+
+const std::string& DiskScanWalker::topPath() {
+  if (!topPathValid_) {
+    size_t length = 0;
+    for (const auto& f : stack_) length += f.name.size() + 1;
+    topPath_.clear();
+    topPath_.reserve(length);
+    for (size_t i = 0; i < stack_.size(); ++i) {
+      if (i > 0 && (topPath_.empty() || topPath_.back() != '/')) topPath_ += '/';
+      topPath_ += stack_[i].name;
+    }
+    topPathValid_ = true;
+  }
+  return topPath_;
+}
+
+void DiskScanWalker::push(ScanFrame frame) {
+  stack_.push_back(std::move(frame));
+  topPathValid_ = false;
+}
+
+ScanFrame DiskScanWalker::pop() {
+  ScanFrame frame = std::move(stack_.back());
+  stack_.pop_back();
+  topPathValid_ = false;
+  return frame;
 }
 
 bool DiskScanWalker::shouldDescend(const FsEntry& entry) const {
@@ -166,7 +189,8 @@ bool DiskScanWalker::shouldDescend(const FsEntry& entry) const {
   return !entry.isDataless;
 }
 
-void DiskScanWalker::absorb(ScanFrame& child, ScanFrame& parent) const {
+void DiskScanWalker::absorb(ScanFrame& child) {
+  ScanFrame& parent = stack_.back();
   parent.totalBytes += child.totalBytes;
   if (child.totalBytes > parent.largestChild) {
     parent.secondChild = parent.largestChild;
@@ -180,13 +204,18 @@ void DiskScanWalker::absorb(ScanFrame& child, ScanFrame& parent) const {
   if (parent.best.size() > folderLimit) trimCandidates(parent.best, folderLimit);
 }
 
-std::vector<ScanSizedURL> DiskScanWalker::representatives(ScanFrame& frame) const {
+std::vector<ScanSizedURL> DiskScanWalker::representatives(ScanFrame& frame) {
   if (frame.totalBytes == 0) return {};
   double dominant = (static_cast<double>(frame.largestChild) + static_cast<double>(frame.secondChild)) * 2.0;
   // A folder that is mostly one or two subfolders is better shown through its best descendants.
   if (!frame.isPackage && dominant >= static_cast<double>(frame.totalBytes) && !frame.best.empty())
     return std::move(frame.best);
-  return {ScanSizedURL{std::move(frame.url), frame.totalBytes}};
+  // The folder stands for itself. Its path is only joined when it can still enter the parent's list.
+  const auto& rivals = stack_.back().best;
+  if (rivals.size() >= folderLimit &&
+      std::all_of(rivals.begin(), rivals.end(), [&](const ScanSizedURL& r) { return r.size > frame.totalBytes; }))
+    return {};
+  return {ScanSizedURL{childPath(topPath(), frame.name), frame.totalBytes}};
 }
 
 void DiskScanWalker::releaseHandles() {
@@ -214,7 +243,8 @@ void DiskScanWalker::report(bool force) {
   if (estimatedTotalBytes_ && *estimatedTotalBytes_ > 0)
     progress.fraction =
         std::clamp(static_cast<double>(scannedBytes_) / static_cast<double>(*estimatedTotalBytes_), 0.0, 1.0);
-  if (currentURL_) progress.currentPath = sanitizeUtf8(abbreviateHome(*currentURL_, home_));
+  // The folder being listed.
+  progress.currentPath = sanitizeUtf8(abbreviateHome(stack_.empty() ? root_ : topPath(), home_));
   onProgress_(progress);
 }
 

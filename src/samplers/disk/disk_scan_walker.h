@@ -25,9 +25,10 @@ struct ScanPendingDirectory {
   bool isPackage = false;
 };
 
-// One folder on the walk stack.
+// One folder on the walk stack. It keeps only its name: paths are joined from the stack when a
+// folder or file enters a list, so a deep tree does not hold a long path per level.
 struct ScanFrame {
-  std::string url;
+  std::string name;  // the root frame holds the root's path
   bool isPackage = false;
   std::unique_ptr<FsDirectory> dir;
   std::vector<ScanPendingDirectory> subdirectories;
@@ -69,11 +70,16 @@ class DiskScanWalker {
  private:
   enum class Listing { listed, failed, cancelled };
 
-  Listing list(ScanFrame& frame, Result<std::unique_ptr<FsDirectory>, FsOpenFailure> opened);
+  // Lists the frame on top of the stack.
+  Listing list(Result<std::unique_ptr<FsDirectory>, FsOpenFailure> opened);
   void process(FsEntry& entry, ScanFrame& frame);
   bool shouldDescend(const FsEntry& entry) const;
-  void absorb(ScanFrame& child, ScanFrame& parent) const;
-  std::vector<ScanSizedURL> representatives(ScanFrame& frame) const;
+  // `child` was just taken off the stack; its parent is now on top.
+  void absorb(ScanFrame& child);
+  std::vector<ScanSizedURL> representatives(ScanFrame& frame);
+  const std::string& topPath();
+  void push(ScanFrame frame);
+  ScanFrame pop();
   void releaseHandles();
   void report(bool force);
   DiskScanResult makeResult(ScanFrame& rootFrame);
@@ -105,8 +111,9 @@ class DiskScanWalker {
   int64_t skippedCount_ = 0;
   int64_t otherErrorCount_ = 0;
   uint64_t lastReport_ = 0;
-  std::optional<std::string> currentURL_;
   std::vector<ScanFrame> stack_;
+  std::string topPath_;  // the path of the frame on top, joined when first needed
+  bool topPathValid_ = false;
   std::vector<FsEntry> batch_;
   std::unordered_set<InodeKey, InodeHash> linkedFilesSeen_;  // files with several hard links
 };
