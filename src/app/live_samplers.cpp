@@ -1,6 +1,7 @@
 #include "core/fake_samplers.h"
 #include "core/sampler_set.h"
 #include "samplers/disk/disk_sampler.h"
+#include "samplers/disk/disk_scanner.h"
 #include "samplers/network/network_sampler.h"
 #include "samplers/network/process_network_sampler.h"
 #include "samplers/system/battery_sampler.h"
@@ -18,7 +19,7 @@ SamplerSet SamplerSet::live() {
   s.processes = std::make_shared<FakeProcessSampler>();
   s.terminator = std::make_shared<FakeAppTerminator>();
   s.disk = std::make_shared<DiskSampler>();
-  s.scanner = std::make_shared<FakeDiskScanner>();
+  s.scanner = std::make_shared<DiskScanner>();
   s.battery = std::make_shared<BatterySampler>();
   s.processNetwork = std::make_shared<ProcessNetworkSampler>();
   return s;

@@ -295,7 +295,8 @@ class LinuxDirectory : public FsDirectory {
 
 class LinuxFileSystem : public FileSystem {
  public:
-  explicit LinuxFileSystem(LinuxFsOptions options) : settings_(std::make_shared<Settings>()) {
+  explicit LinuxFileSystem(LinuxFsOptions options)
+      : settings_(std::make_shared<Settings>()), flatpakInfo_(std::move(options.flatpakInfoPath)) {
     settings_->openat2 = options.useOpenat2 && kernelHasOpenat2();
     settings_->statx = options.useStatx && kernelHasStatx();
   }
@@ -344,7 +345,7 @@ class LinuxFileSystem : public FileSystem {
   // Linux knows no such permission; only a Flatpak sandbox that was not given the home folder
   // keeps the scan from it.
   bool hasFullDiskAccess() override {
-    if (::access("/.flatpak-info", F_OK) != 0) return true;
+    if (::access(flatpakInfo_.c_str(), F_OK) != 0) return true;
     int fd = ::open(homeFolder().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) return false;
     ::close(fd);
@@ -353,6 +354,7 @@ class LinuxFileSystem : public FileSystem {
 
  private:
   std::shared_ptr<Settings> settings_;
+  std::string flatpakInfo_;
 };
 
 }  // namespace
