@@ -123,6 +123,8 @@ int spawnTool(const std::string& executable, const std::vector<std::string>& arg
   int rc = posix_spawn_file_actions_addopen(&setup.actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
   if (rc == 0) rc = posix_spawn_file_actions_adddup2(&setup.actions, writeEnd, STDOUT_FILENO);
   if (rc == 0) rc = posix_spawn_file_actions_addopen(&setup.actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+  // Descriptors this process inherited without close-on-exec stay out of the tool too.
+  if (rc == 0) rc = posix_spawn_file_actions_addclosefrom_np(&setup.actions, STDERR_FILENO + 1);
   sigset_t none, all;
   sigemptyset(&none);
   sigfillset(&all);

@@ -1,0 +1,210 @@
+#include <gtest/gtest.h>
+
+#include <deque>
+
+#include "core/log.h"
+#include "samplers/network/process_network_sampler.h"
+
+namespace kovra {
+namespace {
+
+constexpr uint64_t kSecond = 1'000'000'000;
+
+// A scripted tool and a hand-moved clock. Each run takes 50 ms of fake time.
+struct Rig {
+  uint64_t now = 100000 * kSecond;
+  std::deque<Result<std::string, SamplerError>> outputs;
+  int runs = 0;
+  ProcessNetworkSampler sampler{[this]() -> Result<std::string, SamplerError> {
+                                  ++runs;
+                                  now += kSecond / 20;
+                                  auto next = outputs.empty() ? Result<std::string, SamplerError>(std::string())
+                                                              : outputs.front();
+                                  if (!outputs.empty()) outputs.pop_front();
+                                  return next;
+                                },
+                                [this] { return now; }};
+
+  void push(const std::string& rows) { outputs.push_back(std::string(",bytes_in,bytes_out,\n") + rows); }
+  SampleResult<ProcessNetworkSnapshot> sampleAfter(double seconds, const std::string& rows) {
+    now += static_cast<uint64_t>(seconds * 1e9);
+    push(rows);
+    return sampler.sample();
+  }
+};
+
+const ProcessNetworkEntry* entry(const ProcessNetworkSnapshot& s, int32_t pid) {
+  for (const auto& e : s.entries)
+    if (e.pid == pid) return &e;
+  return nullptr;
+}
+
+TEST(ProcessNetworkSampler, BaselineThenRatesAndTotals) {
+  Rig rig;
+  auto first = rig.sampleAfter(0, "a.10,1000,500,\n");
+  ASSERT_FALSE(first);
+  EXPECT_TRUE(first.error().isNotReady());
+  EXPECT_EQ(rig.sampler.tracked().at(10).totalIn, 0u);
+
+  // Run ends are 2 s apart; a process that shows up after the baseline counts its whole counter.
+  auto second = rig.sampleAfter(2.0 - 0.05, "a.10,5000,1500,\nb.11,300,0,\n");
+  ASSERT_TRUE(second);
+  const auto* a = entry(*second, 10);
+  ASSERT_NE(a, nullptr);
+  EXPECT_EQ(a->name, "a");
+  EXPECT_DOUBLE_EQ(a->downloadBytesPerSecond, 2000.0);
+  EXPECT_DOUBLE_EQ(a->uploadBytesPerSecond, 500.0);
+  EXPECT_EQ(a->totalDownloadedBytes, 4000u);
+  EXPECT_EQ(a->totalUploadedBytes, 1000u);
+  EXPECT_EQ(entry(*second, 11)->totalDownloadedBytes, 300u);
+}
+
+TEST(ProcessNetworkSampler, QuickCallsReuseTheLastResultWithoutRunningTheTool) {
+  Rig rig;
+  ASSERT_FALSE(rig.sampleAfter(0, "a.1,0,0,\n"));
+  rig.now += kSecond / 10;
+  auto early = rig.sampler.sample();
+  ASSERT_FALSE(early);
+  EXPECT_TRUE(early.error().isNotReady());
+  EXPECT_EQ(rig.runs, 1);
+
+  auto value = rig.sampleAfter(1.0, "a.1,100,0,\n");
+  ASSERT_TRUE(value);
+  rig.now += kSecond / 10;
+  auto again = rig.sampler.sample();
+  ASSERT_TRUE(again);
+  EXPECT_EQ(*again, *value);
+  EXPECT_EQ(rig.runs, 2);
+
+  rig.now += kSecond / 10;  // 0.2 s after the last run ended: the tool runs again
+  rig.push("a.1,100,0,\n");
+  ASSERT_TRUE(rig.sampler.sample());
+  EXPECT_EQ(rig.runs, 3);
+}
+
+TEST(ProcessNetworkSampler, LongGapOrBackwardClockStartsANewBaseline) {
+  Rig rig;
+  ASSERT_FALSE(rig.sampleAfter(0, "a.1,0,0,\nb.2,0,0,\n"));
+  ASSERT_TRUE(rig.sampleAfter(1, "a.1,100,0,\nb.2,0,0,\n"));
+
+  // 11 s later: no result, and the traffic of the gap is not counted.
+  auto gap = rig.sampleAfter(11, "a.1,900,0,\nb.2,0,0,\n");
+  ASSERT_FALSE(gap);
+  EXPECT_TRUE(gap.error().isNotReady());
+  auto after = rig.sampleAfter(1, "a.1,1000,0,\n");
+  ASSERT_TRUE(after);
+  EXPECT_EQ(entry(*after, 1)->totalDownloadedBytes, 200u);
+
+  // The clock steps back an hour: no crash, no result, and the vanished pid keeps its totals.
+  rig.now -= 3600 * kSecond;
+  rig.push("a.1,1000,0,\n");
+  auto back = rig.sampler.sample();
+  ASSERT_FALSE(back);
+  EXPECT_TRUE(back.error().isNotReady());
+  EXPECT_EQ(rig.sampler.tracked().count(2), 1u);
+  auto resumed = rig.sampleAfter(1, "a.1,1010,0,\n");
+  ASSERT_TRUE(resumed);
+  EXPECT_EQ(entry(*resumed, 1)->totalDownloadedBytes, 210u);
+}
+
+TEST(ProcessNetworkSampler, FailuresLeaveTheStateAlone) {
+  Rig rig;
+  rig.now = 0;  // the clock cannot be read
+  EXPECT_EQ(rig.sampler.sample().error().message(), "clock_gettime(CLOCK_MONOTONIC_RAW) başarısız");
+  EXPECT_EQ(rig.runs, 0);
+
+  rig.now = 1000 * kSecond;
+  ASSERT_FALSE(rig.sampleAfter(0, "a.1,100,0,\n"));
+  const auto before = rig.sampler.tracked();
+
+  rig.now += kSecond;
+  rig.outputs.push_back(unreadable("nettop çıkış kodu 3"));
+  EXPECT_EQ(rig.sampler.sample().error().message(), "nettop çıkış kodu 3");
+  rig.now += kSecond;
+  rig.outputs.push_back(std::string("no header here\n"));
+  EXPECT_EQ(rig.sampler.sample().error().message(), "nettop başlık satırı yok");
+  EXPECT_EQ(rig.sampler.tracked(), before);
+
+  // The next good run measures against the last good one.
+  auto next = rig.sampleAfter(1, "a.1,400,0,\n");
+  ASSERT_TRUE(next);
+  EXPECT_EQ(entry(*next, 1)->totalDownloadedBytes, 300u);
+}
+
+TEST(ProcessNetworkSampler, CounterResetsAndReusedPids) {
+  Rig rig;
+  ASSERT_FALSE(rig.sampleAfter(0, "a.1,1000,1000,\nb.2,50,50,\n"));
+  auto s = rig.sampleAfter(1, "a.1,10,2000,\nother.2,70,80,\n");
+  ASSERT_TRUE(s);
+  // A counter that went down adds nothing; a pid with a new name is a new process.
+  EXPECT_EQ(entry(*s, 1)->totalDownloadedBytes, 0u);
+  EXPECT_EQ(entry(*s, 1)->downloadBytesPerSecond, 0.0);
+  EXPECT_EQ(entry(*s, 1)->totalUploadedBytes, 1000u);
+  EXPECT_EQ(entry(*s, 2)->name, "other");
+  EXPECT_EQ(entry(*s, 2)->totalDownloadedBytes, 70u);
+  EXPECT_EQ(entry(*s, 2)->totalUploadedBytes, 80u);
+}
+
+TEST(ProcessNetworkSampler, VanishedProcessesAreKeptFor300Seconds) {
+  Rig rig;
+  ASSERT_FALSE(rig.sampleAfter(0, "a.1,0,0,\nb.2,0,0,\nc.3,0,0,\n"));
+  ASSERT_TRUE(rig.sampleAfter(1, "a.1,10,0,\nb.2,20,0,\nc.3,30,0,\n"));
+  const uint64_t lastSeen = rig.now;
+
+  // Every 5 s: pid 2 comes back after 100 s with a counter of 25; pid 3 never does.
+  bool returned = false;
+  SampleResult<ProcessNetworkSnapshot> s = notReady();
+  while (rig.now - lastSeen < 300 * kSecond - 6 * kSecond) {
+    returned = returned || rig.now - lastSeen >= 100 * kSecond;
+    s = rig.sampleAfter(5 - 0.05, returned ? "a.1,10,0,\nb.2,25,0,\n" : "a.1,10,0,\n");
+    ASSERT_TRUE(s);
+    if (!returned) {
+      EXPECT_EQ(entry(*s, 2)->downloadBytesPerSecond, 0.0);
+      EXPECT_EQ(entry(*s, 2)->totalDownloadedBytes, 20u);
+    }
+  }
+  // Back within 300 s: its whole counter at return is new traffic.
+  EXPECT_EQ(entry(*s, 2)->totalDownloadedBytes, 45u);
+  ASSERT_NE(entry(*s, 3), nullptr);
+  EXPECT_EQ(entry(*s, 3)->totalDownloadedBytes, 30u);
+
+  rig.now = lastSeen + 300 * kSecond - kSecond / 20;  // this run ends exactly 300 s after it was seen
+  rig.push("a.1,10,0,\n");
+  ASSERT_NE(entry(rig.sampler.sample().value(), 3), nullptr);
+  auto dropped = rig.sampleAfter(1, "a.1,10,0,\n");
+  ASSERT_TRUE(dropped);
+  EXPECT_EQ(entry(*dropped, 3), nullptr);
+}
+
+TEST(ProcessNetworkSampler, TotalsHoldAtTheLargestValue) {
+  Rig rig;
+  const std::string huge = "h.5," + std::to_string(UINT64_MAX - 1) + ",1,\n";
+  ASSERT_FALSE(rig.sampleAfter(0, ""));
+  ASSERT_TRUE(rig.sampleAfter(1, huge));
+  ASSERT_TRUE(rig.sampleAfter(1, ""));  // gone, then back: its whole counter again
+  auto s = rig.sampleAfter(1, huge);
+  ASSERT_TRUE(s);
+  EXPECT_EQ(entry(*s, 5)->totalDownloadedBytes, UINT64_MAX);
+  EXPECT_EQ(entry(*s, 5)->totalUploadedBytes, 2u);
+}
+
+TEST(ProcessNetworkSampler, SkippedLinesAreLoggedOnce) {
+  LogCapture capture;
+  Rig rig;
+  ASSERT_FALSE(rig.sampleAfter(0, "a.1,0,0,\nbroken\nalso broken\n"));
+  ASSERT_TRUE(rig.sampleAfter(1, "a.1,0,0,\nbroken\n"));
+  EXPECT_EQ(capture.count("nettop: 2 satır ayrıştırılamadı, atlandı"), 1u);
+  EXPECT_EQ(capture.messages("sampler").size(), 1u);
+}
+
+TEST(ProcessNetworkSampler, LiveSamplerLooksBesideTheProgramAndFailsWhenTheToolIsMissing) {
+  ProcessNetworkSampler live;  // a test binary has no tool beside it
+  ASSERT_FALSE(live.executable().empty());
+  EXPECT_TRUE(live.executable().ends_with("/kovra-nettop"));
+  auto r = live.sample();
+  ASSERT_FALSE(r);
+  EXPECT_EQ(r.error().message(), "nettop başlatılamadı: posix_spawn: No such file or directory");
+}
+
+}  // namespace
+}  // namespace kovra
