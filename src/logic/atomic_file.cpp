@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 
 namespace kovra::FileIO {
@@ -55,7 +56,17 @@ Result<Unit, std::string> makeFolders(const std::string& path, unsigned mode) {
   return Unit{};
 }
 
-Result<Unit, std::string> writeAtomically(const std::string& path, std::string_view contents, unsigned mode) {
+Result<Unit, std::string> writeAtomically(const std::string& requestedPath, std::string_view contents,
+                                          unsigned mode) {
+  // A symbolic link (say, into a dotfiles folder) stays a link: the file it points to is replaced.
+  std::string path = requestedPath;
+  struct stat linkInfo {};
+  if (::lstat(path.c_str(), &linkInfo) == 0 && S_ISLNK(linkInfo.st_mode)) {
+    if (char* resolved = ::realpath(path.c_str(), nullptr)) {
+      path = resolved;
+      std::free(resolved);
+    }
+  }
   const std::string folder = parentOf(path);
   auto made = makeFolders(folder);
   if (!made.ok()) return made;

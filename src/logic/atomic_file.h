@@ -11,7 +11,8 @@ namespace kovra::FileIO {
 
 // Replaces `path` with `contents` so that a crash leaves either the old or the new file: writes a
 // temporary file beside it, flushes it to disk, renames it over `path` and flushes the folder.
-// Missing parent folders are created (mode 0700).
+// Missing parent folders are created (mode 0700). When `path` is a symbolic link to an existing
+// file, that file is replaced and the link kept.
 Result<Unit, std::string> writeAtomically(const std::string& path, std::string_view contents, unsigned mode = 0600);
 
 // The whole file; the error tells a missing file (`missing` set: no such file, or a path through

@@ -93,6 +93,18 @@ TEST(JsonFileDefaults, WriteReplacesTheFileInsteadOfRewritingItInPlace) {
   EXPECT_EQ(nlohmann::json::parse(slurp(path))["kovra.menuBarShowsMemory"], false);
 }
 
+TEST(JsonFileDefaults, ALinkedFileStaysLinked) {
+  testing::TempDir tmp;
+  const std::string target = tmp.write("dotfiles/kovra.json", R"({"kovra.rateUnit": "bytes"})");
+  fs::create_directories(tmp.at("config"));
+  const std::string path = tmp.at("config/settings.json");
+  fs::create_symlink(target, path);
+  JsonFileDefaults db(path);
+  db.set("kovra.rateUnit", std::string("bits"));
+  EXPECT_TRUE(fs::is_symlink(path));
+  EXPECT_EQ(nlohmann::json::parse(slurp(target))["kovra.rateUnit"], "bits");
+}
+
 TEST(JsonFileDefaults, CorruptFileReadsAsDefaultsIsKeptAsideBeforeFirstWriteAndLoggedOnce) {
   LogCapture logs;
   testing::TempDir tmp;
