@@ -45,8 +45,8 @@ class MemoryPlatform {
 };
 
 // Seconds of a clock that never goes back; tests pass a fake one.
-using MonotonicClock = std::function<double()>;
-MonotonicClock systemMonotonicClock();
+using UptimeClock = std::function<double()>;
+UptimeClock systemUptimeClock();
 
 std::unique_ptr<MemoryPlatform> makeMemoryPlatform();
 

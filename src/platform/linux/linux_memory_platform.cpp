@@ -16,7 +16,7 @@ uint64_t minus(uint64_t a, uint64_t b) { return a > b ? a - b : 0; }
 uint64_t plus(uint64_t a, uint64_t b) { return __builtin_add_overflow(a, b, &a) ? UINT64_MAX : a; }
 }  // namespace
 
-MonotonicClock systemMonotonicClock() {
+UptimeClock systemUptimeClock() {
   return [] {
     timespec ts{};
     ::clock_gettime(CLOCK_MONOTONIC, &ts);
@@ -26,9 +26,9 @@ MonotonicClock systemMonotonicClock() {
 
 std::unique_ptr<MemoryPlatform> makeMemoryPlatform() { return std::make_unique<LinuxMemoryPlatform>(); }
 
-LinuxMemoryPlatform::LinuxMemoryPlatform() : LinuxMemoryPlatform(Paths{}, systemMonotonicClock()) {}
+LinuxMemoryPlatform::LinuxMemoryPlatform() : LinuxMemoryPlatform(Paths{}, systemUptimeClock()) {}
 
-LinuxMemoryPlatform::LinuxMemoryPlatform(Paths paths, MonotonicClock clock)
+LinuxMemoryPlatform::LinuxMemoryPlatform(Paths paths, UptimeClock clock)
     : paths_(std::move(paths)),
       clock_(std::move(clock)),
       names_{"sysconf(_SC_PAGESIZE)", paths_.meminfo + " MemTotal", paths_.pressure},

@@ -28,7 +28,7 @@ class LinuxMemoryPlatform : public MemoryPlatform {
   };
 
   LinuxMemoryPlatform();
-  LinuxMemoryPlatform(Paths paths, MonotonicClock clock);
+  LinuxMemoryPlatform(Paths paths, UptimeClock clock);
 
   const MemorySourceNames& names() const override { return names_; }
   Result<uint64_t, std::string> pageSize() override;
@@ -45,7 +45,7 @@ class LinuxMemoryPlatform : public MemoryPlatform {
   uint64_t zramBytes();
 
   Paths paths_;
-  MonotonicClock clock_;
+  UptimeClock clock_;
   MemorySourceNames names_;
   linuxfs::ProcFile meminfo_;
   linuxfs::ProcFile pressure_;
