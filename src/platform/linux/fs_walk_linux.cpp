@@ -76,7 +76,7 @@ FsOpenFailure classifyOpenError(int code) {
 }
 
 // Opens the subfolder `name` of `dirFd` without following links or crossing a mount; -errno on failure.
-int openSubfolder(const Settings& settings, int dirFd, const char* name, dev_t device) {
+int openSubfolder(const Settings& settings, int dirFd, const char* name, dev_t device, ino_t* inode = nullptr) {
   int fd;
   do {
     if (settings.openat2) {
@@ -96,6 +96,7 @@ int openSubfolder(const Settings& settings, int dirFd, const char* name, dev_t d
     ::close(fd);
     return -code;
   }
+  if (inode != nullptr) *inode = st.st_ino;
   return fd;
 }
 
@@ -143,16 +144,15 @@ class LinuxDirectory : public FsDirectory {
   Result<std::unique_ptr<FsDirectory>, FsOpenFailure> openChild(std::string_view name) override {
     if (int e = ensureOpen(*node_); e != 0) return Failure{classifyOpenError(e)};
     std::string n(name);
-    int fd = openSubfolder(*settings_, node_->fd, n.c_str(), node_->dev);
+    ino_t inode = 0;
+    int fd = openSubfolder(*settings_, node_->fd, n.c_str(), node_->dev, &inode);
     if (fd < 0) return Failure{classifyOpenError(-fd)};
     auto child = std::make_shared<DirNode>();
     child->parent = node_;
     child->name = std::move(n);
     child->fd = fd;
-    struct stat st {};
-    ::fstat(fd, &st);
-    child->dev = st.st_dev;
-    child->ino = st.st_ino;
+    child->dev = node_->dev;  // never another device: that open would have been refused
+    child->ino = inode;
     return std::unique_ptr<FsDirectory>(std::make_unique<LinuxDirectory>(settings_, std::move(child)));
   }
 
@@ -245,11 +245,11 @@ class LinuxDirectory : public FsDirectory {
       ownsFd = true;
     }
     for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
-      int next = openSubfolder(*settings_, fd, (*it)->name.c_str(), (*it)->dev);
+      ino_t inode = 0;
+      int next = openSubfolder(*settings_, fd, (*it)->name.c_str(), (*it)->dev, &inode);
       if (ownsFd) ::close(fd);
       if (next < 0) return -next;
-      struct stat st {};
-      if (::fstat(next, &st) != 0 || st.st_ino != (*it)->ino) {
+      if (inode != (*it)->ino) {
         ::close(next);
         return ENOENT;  // replaced by another folder meanwhile
       }

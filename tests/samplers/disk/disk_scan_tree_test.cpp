@@ -248,7 +248,9 @@ TEST(DiskScanTree, StaysOnTheRootDevice) {
           return "SKIP: no bind mount";
         std::string s = summary(scan(dir.at("home")));
         // The older kernels' way of opening folders does not see a bind mount of the same device.
-        DiskScanner fallback([] { return std::shared_ptr<FileSystem>(makeLinuxFileSystem({false, false})); });
+        LinuxFsOptions older;
+        older.useOpenat2 = older.useStatx = false;
+        DiskScanner fallback([older] { return std::shared_ptr<FileSystem>(makeLinuxFileSystem(older)); });
         ::umount(dir.at("home/bound").c_str());
         s += "--\n" + summary(fallback.scan(dir.at("home"), {}, {}));
         return s;
