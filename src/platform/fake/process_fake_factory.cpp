@@ -1,0 +1,18 @@
+// The fake platform's factories: an empty machine.
+
+#include "platform/fake/process_fake.h"
+
+#include <chrono>
+
+namespace kovra::platform {
+
+std::unique_ptr<ProcessSource> makeProcessSource() { return std::make_unique<FakeProcessSource>(); }
+std::unique_ptr<AppControl> makeAppControl() { return std::make_unique<FakeAppControl>(); }
+
+uint64_t monotonicNanos() {
+  return static_cast<uint64_t>(
+      std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch())
+          .count());
+}
+
+}  // namespace kovra::platform

@@ -1,0 +1,227 @@
+#include "platform/linux/desktop_apps.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <array>
+#include <cerrno>
+#include <cstdio>
+#include <unordered_set>
+
+#include "platform/linux/cgroup_unit.h"
+#include "platform/linux/desktop_entry.h"
+#include "platform/linux/proc_stat.h"
+
+namespace kovra::linux_proc {
+
+namespace {
+
+constexpr int kMaxAncestors = 64;
+
+std::string pidFile(int32_t pid, const char* name) { return std::to_string(pid) + "/" + name; }
+
+std::string baseName(std::string_view path) {
+  size_t slash = path.rfind('/');
+  return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
+}
+
+}  // namespace
+
+bool isSessionInfrastructure(std::string_view program) {
+  static constexpr std::array<std::string_view, 44> names = {
+      "Xorg", "X", "Xwayland", "Xvfb", "Xvnc", "gnome-shell", "gnome-session", "gnome-session-binary",
+      "gnome-session-ctl", "mutter", "kwin_x11", "kwin_wayland", "plasmashell", "ksmserver", "startplasma-x11",
+      "startplasma-wayland", "plasma_session", "xfce4-session", "xfwm4", "xfce4-panel", "lxsession",
+      "lxqt-session", "openbox", "weston", "sway", "Hyprland", "cinnamon", "cinnamon-session", "mate-session",
+      "marco", "systemd", "dbus-daemon", "dbus-broker", "dbus-broker-launch", "pipewire", "pipewire-pulse",
+      "wireplumber", "pulseaudio", "gdm", "gdm-session-worker", "gdm-wayland-session", "gdm-x-session", "sddm",
+      "lightdm"};
+  if (program.empty()) return false;
+  for (std::string_view n : names) {
+    if (program == n) return true;
+    // The kernel keeps only the first 15 bytes of a process name.
+    if (program.size() == 15 && n.size() > 15 && n.starts_with(program)) return true;
+  }
+  return false;
+}
+
+std::pair<std::string, std::optional<uint32_t>> splitGroupKey(const std::string& key) {
+  size_t hash = key.rfind('#');
+  if (hash == std::string::npos || hash + 1 == key.size() || key.size() - hash > 11) return {key, std::nullopt};
+  uint64_t uid = 0;
+  for (size_t i = hash + 1; i < key.size(); ++i) {
+    if (key[i] < '0' || key[i] > '9') return {key, std::nullopt};
+    uid = uid * 10 + static_cast<uint64_t>(key[i] - '0');
+  }
+  if (uid > UINT32_MAX) return {key, std::nullopt};
+  return {key.substr(0, hash), static_cast<uint32_t>(uid)};
+}
+
+DesktopApps::DesktopApps(const ProcTable& table, DesktopIndex& index, uint32_t ownUid)
+    : table_(table), index_(index), ownUid_(ownUid) {}
+
+std::optional<ProcFacts> DesktopApps::facts(int32_t pid) const {
+  std::string text;
+  if (!table_.readFile(pidFile(pid, "stat"), text, 4096)) return std::nullopt;
+  auto s = parseProcStat(text);
+  if (!s) return std::nullopt;
+  return ProcFacts{s->startTime, s->ppid, s->state, std::string(s->comm)};
+}
+
+std::optional<uint32_t> DesktopApps::realUid(int32_t pid) const {
+  std::string text;
+  if (!table_.readFile(pidFile(pid, "status"), text, 64 * 1024)) return std::nullopt;
+  return parseStatusRealUid(text);
+}
+
+std::optional<std::string> DesktopApps::executable(int32_t pid) const {
+  if (table_.rootFd() < 0) return std::nullopt;
+  std::array<char, 4096> buffer{};
+  ssize_t n = ::readlinkat(table_.rootFd(), pidFile(pid, "exe").c_str(), buffer.data(), buffer.size());
+  if (n <= 0 || static_cast<size_t>(n) >= buffer.size()) return std::nullopt;
+  std::string path(buffer.data(), static_cast<size_t>(n));
+  if (path.ends_with(" (deleted)")) path.resize(path.size() - 10);
+  return path;
+}
+
+std::string DesktopApps::keyFor(const std::string& path, uint32_t uid) const {
+  return uid == ownUid_ ? path : path + "#" + std::to_string(uid);
+}
+
+std::optional<std::string> DesktopApps::ownMatch(int32_t pid, uint32_t uid, const std::optional<std::string>& exe) const {
+  std::string text;
+  // 1. The systemd unit the launcher started it in.
+  if (table_.readFile(pidFile(pid, "cgroup"), text, 64 * 1024)) {
+    if (auto id = appIdFromCgroup(text)) {
+      if (auto app = index_.byId(*id + ".desktop")) return app->path;
+    }
+  }
+  // 2. The .desktop file a launcher named in its environment, for this very process.
+  if (table_.readFile(pidFile(pid, "environ"), text)) {
+    auto file = environValue(text, "GIO_LAUNCHED_DESKTOP_FILE");
+    auto forPid = environValue(text, "GIO_LAUNCHED_DESKTOP_FILE_PID");
+    if (file && forPid && *forPid == std::to_string(pid)) {
+      if (auto app = index_.byPath(*file, uid)) return app->path;
+    }
+  }
+  // 3. A Flatpak sandbox names its app.
+  if (table_.readFile(pidFile(pid, "root/.flatpak-info"), text, 64 * 1024)) {
+    if (auto name = keyFileValue(text, "Application", "name"); name && name->find('/') == std::string::npos) {
+      if (auto app = index_.byId(*name + ".desktop")) return app->path;
+    }
+  }
+  // 4. The program a .desktop file runs.
+  if (exe) {
+    if (auto app = index_.byExecutable(*exe)) return app->path;
+  }
+  return std::nullopt;
+}
+
+DesktopApps::Memo& DesktopApps::remember(int32_t pid, const ProcFacts& f, const std::optional<std::string>& exe) {
+  Memo m;
+  m.startTime = f.startTime;
+  m.ppid = f.ppid;
+  if (auto uid = realUid(pid)) {
+    m.uid = *uid;
+    m.hasUid = true;
+  }
+  m.infrastructure = isSessionInfrastructure(exe ? baseName(*exe) : std::string()) || isSessionInfrastructure(f.comm);
+  if (!m.infrastructure && m.hasUid) m.own = ownMatch(pid, m.uid, exe);
+  return memo_.insert_or_assign(pid, std::move(m)).first->second;
+}
+
+std::optional<std::string> DesktopApps::groupOf(int32_t pid, const std::optional<std::string>& exe) {
+  auto f = facts(pid);
+  if (!f) return std::nullopt;
+  Memo& self = remember(pid, *f, exe);
+  std::optional<std::string> group;
+  if (self.own) {
+    group = keyFor(*self.own, self.uid);
+  } else if (!self.infrastructure && self.hasUid) {
+    const uint32_t uid = self.uid;
+    int64_t parent = self.ppid;
+    for (int depth = 0; depth < kMaxAncestors && parent > 1 && parent != pid; ++depth) {
+      auto pf = facts(static_cast<int32_t>(parent));
+      if (!pf) break;
+      auto it = memo_.find(static_cast<int32_t>(parent));
+      const Memo* m = nullptr;
+      if (it != memo_.end() && it->second.startTime == pf->startTime) {
+        m = &it->second;
+      } else {
+        m = &remember(static_cast<int32_t>(parent), *pf, executable(static_cast<int32_t>(parent)));
+      }
+      if (m->infrastructure) break;
+      if (m->own) {
+        group = keyFor(*m->own, uid);
+        break;
+      }
+      parent = m->ppid;
+    }
+  }
+  // `remember` may have moved the table's nodes' neighbours but never the node itself.
+  memo_[pid].group = group;
+  return group;
+}
+
+platform::AppGroupInfo DesktopApps::info(const std::string& key) {
+  auto [path, uid] = splitGroupKey(key);
+  platform::AppGroupInfo info;
+  auto app = index_.byPath(path, uid.value_or(ownUid_));
+  if (app) {
+    info.displayName = app->name;
+    info.identifier = app->id;
+  }
+  info.isProtected = isProtectedKey(key);
+  return info;
+}
+
+bool DesktopApps::isProtectedKey(const std::string& key) {
+  auto [path, uid] = splitGroupKey(key);
+  if (uid && *uid != ownUid_) return true;
+  if (!ownGroup_.empty() && key == ownGroup_) return true;
+  auto app = index_.byPath(path, ownUid_);
+  return app && isSessionInfrastructure(app->programBase);
+}
+
+std::optional<std::string> DesktopApps::identifier(const std::string& key) {
+  auto [path, uid] = splitGroupKey(key);
+  auto app = index_.byPath(path, uid.value_or(ownUid_));
+  if (!app) return std::nullopt;
+  return app->id;
+}
+
+void DesktopApps::prune(std::span<const int32_t> pids) {
+  if (memo_.size() <= pids.size() * 2 + 64) return;
+  std::unordered_set<int32_t> live(pids.begin(), pids.end());
+  std::erase_if(memo_, [&](const auto& node) { return !live.contains(node.first); });
+}
+
+void DesktopApps::topProcesses(std::span<const int32_t> pids, bool fresh, std::vector<Top>& out) {
+  out.clear();
+  prune(pids);
+  std::unordered_map<int32_t, const Memo*> own;
+  own.reserve(pids.size());
+  for (int32_t pid : pids) {
+    auto it = memo_.find(pid);
+    if (fresh) {
+      auto f = facts(pid);
+      if (!f || f->state == 'Z' || f->state == 'X') continue;  // gone, or exited and not yet reaped
+      if (it == memo_.end() || it->second.startTime != f->startTime || !it->second.hasUid) {
+        auto uid = realUid(pid);
+        if (!uid || *uid != ownUid_) continue;
+        groupOf(pid, executable(pid));
+        it = memo_.find(pid);
+      }
+    }
+    if (it == memo_.end() || !it->second.hasUid || it->second.uid != ownUid_ || !it->second.group) continue;
+    own.emplace(pid, &it->second);
+  }
+  for (const auto& [pid, m] : own) {
+    auto parent = own.find(static_cast<int32_t>(m->ppid));
+    if (parent != own.end() && parent->second->group == m->group) continue;
+    if (isProtectedKey(*m->group)) continue;
+    out.push_back({pid, *m->group});
+  }
+}
+
+}  // namespace kovra::linux_proc

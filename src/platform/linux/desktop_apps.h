@@ -1,0 +1,94 @@
+#pragma once
+// Which app a Linux process belongs to. In order: the systemd unit it runs in (app-*.scope,
+// app-*.service, snap.*.scope), the .desktop file its launcher named (GIO_LAUNCHED_DESKTOP_FILE
+// with a matching GIO_LAUNCHED_DESKTOP_FILE_PID), its Flatpak (/.flatpak-info), or the
+// program a .desktop file runs. A process without a match of its own belongs to its nearest
+// matched ancestor; the desktop session's own programs never belong to an app.
+//
+// The group key is the .desktop file's path. Processes of another user get the key
+// "<path>#<uid>", so they never share a group with the user's own processes; such groups are
+// protected, as are the session's infrastructure and the program's own group.
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "platform/linux/desktop_index.h"
+#include "platform/linux/proc_table.h"
+#include "platform/process.h"
+
+namespace kovra::linux_proc {
+
+// True for the programs of the desktop session itself (display server, shell, session and
+// service managers, message bus, sound server), by full name or by the kernel's 15-character
+// short name.
+bool isSessionInfrastructure(std::string_view program);
+
+struct ProcFacts {
+  uint64_t startTime = 0;
+  int64_t ppid = 0;
+  char state = '?';
+  std::string comm;
+};
+
+class DesktopApps {
+ public:
+  DesktopApps(const ProcTable& table, DesktopIndex& index, uint32_t ownUid);
+
+  std::optional<ProcFacts> facts(int32_t pid) const;
+  std::optional<uint32_t> realUid(int32_t pid) const;
+  // The executable (symbolic link of /proc/<pid>/exe), without a " (deleted)" mark.
+  std::optional<std::string> executable(int32_t pid) const;
+
+  // The group key of a process; its own match is worked out afresh, its ancestors' are
+  // remembered for as long as they live.
+  std::optional<std::string> groupOf(int32_t pid, const std::optional<std::string>& exe);
+
+  platform::AppGroupInfo info(const std::string& key);
+  bool isProtectedKey(const std::string& key);
+  // The desktop id of the group.
+  std::optional<std::string> identifier(const std::string& key);
+
+  struct Top {
+    int32_t pid;
+    std::string key;
+  };
+  // The user's running applications among `pids`: processes of the user in an app group whose
+  // parent is not in that group. With `fresh`, every process is checked again; otherwise what
+  // groupOf remembered is used (the caller has just resolved every new process).
+  void topProcesses(std::span<const int32_t> pids, bool fresh, std::vector<Top>& out);
+
+  void setOwnGroup(std::string key) { ownGroup_ = std::move(key); }
+  const std::string& ownGroup() const { return ownGroup_; }
+  uint32_t ownUid() const { return ownUid_; }
+
+ private:
+  struct Memo {
+    uint64_t startTime = 0;
+    int64_t ppid = 0;
+    uint32_t uid = 0;
+    bool hasUid = false;
+    bool infrastructure = false;
+    std::optional<std::string> own;    // its own .desktop match
+    std::optional<std::string> group;  // the key it belongs to
+  };
+  Memo& remember(int32_t pid, const ProcFacts& f, const std::optional<std::string>& exe);
+  std::optional<std::string> ownMatch(int32_t pid, uint32_t uid, const std::optional<std::string>& exe) const;
+  std::string keyFor(const std::string& path, uint32_t uid) const;
+  void prune(std::span<const int32_t> pids);
+
+  const ProcTable& table_;
+  DesktopIndex& index_;
+  uint32_t ownUid_;
+  std::string ownGroup_;
+  std::unordered_map<int32_t, Memo> memo_;
+};
+
+// "<path>#<uid>" → (path, uid); a plain path → (path, none).
+std::pair<std::string, std::optional<uint32_t>> splitGroupKey(const std::string& key);
+
+}  // namespace kovra::linux_proc

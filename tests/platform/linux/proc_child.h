@@ -1,0 +1,89 @@
+#pragma once
+// Child processes for tests of the process table, app matching and quitting.
+
+#include <pwd.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace kovra::testing {
+
+struct ChildOptions {
+  std::optional<std::string> desktopFile;  // GIO_LAUNCHED_DESKTOP_FILE (with the child's pid)
+  bool wrongDesktopPid = false;            // names another pid instead
+  std::optional<uid_t> uid;                // run as this user (and its group)
+};
+
+// Starts `argv` (argv[0] a path); returns the pid, or -1.
+inline pid_t spawnChild(const std::vector<std::string>& argv, const ChildOptions& options = {}) {
+  pid_t pid = ::fork();
+  if (pid != 0) return pid;
+  if (options.desktopFile) {
+    ::setenv("GIO_LAUNCHED_DESKTOP_FILE", options.desktopFile->c_str(), 1);
+    ::setenv("GIO_LAUNCHED_DESKTOP_FILE_PID", std::to_string(options.wrongDesktopPid ? 1 : ::getpid()).c_str(), 1);
+  }
+  if (options.uid) {
+    if (::setgid(*options.uid) != 0 || ::setuid(*options.uid) != 0) ::_exit(126);
+  }
+  std::vector<char*> args;
+  for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+  args.push_back(nullptr);
+  ::execv(args[0], args.data());
+  ::_exit(127);
+}
+
+// Waits until /proc shows the child running `program` (its exec has happened).
+inline bool waitForExec(pid_t pid, const std::string& comm) {
+  for (int i = 0; i < 500; ++i) {
+    std::string path = "/proc/" + std::to_string(pid) + "/comm";
+    if (FILE* f = std::fopen(path.c_str(), "r")) {
+      char buffer[64] = {};
+      size_t n = std::fread(buffer, 1, sizeof buffer - 1, f);
+      std::fclose(f);
+      std::string got(buffer, n);
+      if (!got.empty() && got.back() == '\n') got.pop_back();
+      if (got == comm) return true;
+    }
+    ::usleep(10'000);
+  }
+  return false;
+}
+
+// Reaps the child, killing it first when it still runs; returns the signal that ended it (0 for
+// a normal exit).
+inline int reap(pid_t pid, bool kill = true) {
+  if (kill) ::kill(pid, SIGKILL);
+  int status = 0;
+  if (::waitpid(pid, &status, 0) != pid) return -1;
+  return WIFSIGNALED(status) ? WTERMSIG(status) : 0;
+}
+
+// Waits up to `seconds` for the child to end by itself; the signal that ended it, 0, or -1 when
+// it still runs.
+inline int waitEnd(pid_t pid, int seconds) {
+  for (int i = 0; i < seconds * 100; ++i) {
+    int status = 0;
+    pid_t r = ::waitpid(pid, &status, WNOHANG);
+    if (r == pid) return WIFSIGNALED(status) ? WTERMSIG(status) : 0;
+    ::usleep(10'000);
+  }
+  return -1;
+}
+
+// A user other than root for tests that need one; created when missing. Absent when impossible.
+inline std::optional<uid_t> otherUser() {
+  if (::geteuid() != 0) return std::nullopt;
+  if (passwd* pw = ::getpwnam("kovratest")) return pw->pw_uid;
+  if (std::system("useradd --system --no-create-home --shell /usr/sbin/nologin kovratest >/dev/null 2>&1") != 0) {
+    return std::nullopt;
+  }
+  if (passwd* pw = ::getpwnam("kovratest")) return pw->pw_uid;
+  return std::nullopt;
+}
+
+}  // namespace kovra::testing
