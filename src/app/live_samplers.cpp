@@ -4,6 +4,8 @@
 #include "samplers/disk/disk_scanner.h"
 #include "samplers/network/network_sampler.h"
 #include "samplers/network/process_network_sampler.h"
+#include "samplers/process/app_terminator.h"
+#include "samplers/process/process_sampler.h"
 #include "samplers/system/battery_sampler.h"
 #include "samplers/system/cpu_sampler.h"
 #include "samplers/system/memory_sampler.h"
@@ -16,8 +18,8 @@ SamplerSet SamplerSet::live() {
   s.memory = std::make_shared<MemorySampler>();
   s.cpu = std::make_shared<CPUSampler>();
   s.network = std::make_shared<NetworkSampler>();
-  s.processes = std::make_shared<FakeProcessSampler>();
-  s.terminator = std::make_shared<FakeAppTerminator>();
+  s.processes = std::make_shared<ProcessSampler>();
+  s.terminator = std::make_shared<AppTerminator>();
   s.disk = std::make_shared<DiskSampler>();
   s.scanner = std::make_shared<DiskScanner>();
   s.battery = std::make_shared<BatterySampler>();

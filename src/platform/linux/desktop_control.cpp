@@ -1,66 +1,48 @@
-// Quitting apps on Linux: a normal quit sends SIGTERM to the group's top processes, a forced
-// one SIGKILL; a request is accepted when the signal was delivered.
+#include "platform/linux/desktop_control.h"
 
 #include <signal.h>
 #include <unistd.h>
 
-#include <vector>
-
-#include "platform/apps.h"
-#include "platform/linux/desktop_apps.h"
-#include "platform/linux/desktop_index.h"
-#include "platform/linux/proc_table.h"
-
 namespace kovra::linux_proc {
 
-class LinuxAppControl : public platform::AppControl {
- public:
-  LinuxAppControl(std::string procRoot, DesktopIndex& index)
-      : table_(std::move(procRoot)), apps_(table_, index, static_cast<uint32_t>(::getuid())) {
-    const int32_t own = ownPID();
-    if (auto group = apps_.groupOf(own, apps_.executable(own))) apps_.setOwnGroup(*group);
-  }
+LinuxAppControl::LinuxAppControl(std::string procRoot, DesktopIndex& index)
+    : table_(std::move(procRoot)), apps_(table_, index, static_cast<uint32_t>(::getuid())) {
+  const int32_t own = ownPID();
+  if (auto group = apps_.groupOf(own, apps_.executable(own))) apps_.setOwnGroup(*group);
+}
 
-  int32_t ownPID() override { return static_cast<int32_t>(::getpid()); }
-  std::string ownGroupPath() override { return apps_.ownGroup(); }
-  bool isProtectedGroup(const std::string& groupPath) override { return apps_.isProtectedKey(groupPath); }
+int32_t LinuxAppControl::ownPID() { return static_cast<int32_t>(::getpid()); }
 
-  std::vector<platform::RunningApplication> runningApplications() override {
-    std::vector<platform::RunningApplication> result;
-    std::vector<int32_t> pids(4096);
-    for (int attempt = 0; attempt < 8; ++attempt) {
-      auto n = table_.list(pids);
-      if (!n.ok()) return result;
-      if (n.value() < pids.size()) {
-        pids.resize(n.value());
-        break;
-      }
-      pids.resize(pids.size() * 2);
+std::vector<platform::RunningApplication> LinuxAppControl::runningApplications() {
+  std::vector<platform::RunningApplication> result;
+  std::vector<int32_t> pids(4096);
+  for (int attempt = 0; attempt < 8; ++attempt) {
+    auto n = table_.list(pids);
+    if (!n.ok()) return result;
+    if (n.value() < pids.size()) {
+      pids.resize(n.value());
+      break;
     }
-    std::vector<DesktopApps::Top> tops;
-    apps_.topProcesses(pids, true, tops);
-    for (auto& t : tops) {
-      platform::RunningApplication app;
-      app.pid = t.pid;
-      app.bundleIdentifier = apps_.identifier(t.key);
-      app.bundlePath = std::move(t.key);
-      result.push_back(std::move(app));
-    }
-    return result;
+    pids.resize(pids.size() * 2);
   }
-
-  bool requestQuit(const platform::RunningApplication& app, bool force) override {
-    // Never the system's first process, the program itself or another user's process.
-    if (app.pid <= 1 || app.pid == ownPID()) return false;
-    auto uid = apps_.realUid(app.pid);
-    if (!uid || *uid != apps_.ownUid()) return false;
-    return ::kill(app.pid, force ? SIGKILL : SIGTERM) == 0;
+  std::vector<DesktopApps::Top> tops;
+  apps_.topProcesses(pids, true, tops);
+  for (auto& t : tops) {
+    platform::RunningApplication app;
+    app.pid = t.pid;
+    app.bundleIdentifier = apps_.identifier(t.key);
+    app.bundlePath = std::move(t.key);
+    result.push_back(std::move(app));
   }
+  return result;
+}
 
- private:
-  ProcTable table_;
-  DesktopApps apps_;
-};
+bool LinuxAppControl::requestQuit(const platform::RunningApplication& app, bool force) {
+  if (app.pid <= 1 || app.pid == ownPID()) return false;
+  auto uid = apps_.realUid(app.pid);
+  if (!uid || *uid != apps_.ownUid()) return false;
+  return ::kill(app.pid, force ? SIGKILL : SIGTERM) == 0;
+}
 
 }  // namespace kovra::linux_proc
 

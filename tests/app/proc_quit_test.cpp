@@ -1,0 +1,144 @@
+// Quitting real processes grouped from .desktop files, through the live sampler and terminator.
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include "platform/linux/desktop_control.h"
+#include "platform/linux/proc_child.h"
+#include "platform/linux/proc_source.h"
+#include "samplers/process/app_terminator.h"
+#include "samplers/process/process_sampler.h"
+#include "support/temp_dir.h"
+
+namespace kovra {
+namespace {
+
+using linux_proc::DesktopIndex;
+
+struct Rig {
+  testing::TempDir dir;
+  std::unique_ptr<DesktopIndex> index;
+  std::unique_ptr<ProcessSampler> sampler;
+  std::unique_ptr<AppTerminator> terminator;
+  std::vector<pid_t> children;
+
+  Rig() {
+    ::chmod(dir.path().c_str(), 0755);
+    addApp("quits", "trap 'exit 0' TERM\nwhile :; do sleep 0.05; done\n");
+    addApp("stays", "trap '' TERM\nwhile :; do sleep 0.05; done\n");
+    index = std::make_unique<DesktopIndex>(std::vector<std::string>{dir.at("applications")});
+    index->setCheckInterval(0);
+    sampler = std::make_unique<ProcessSampler>(
+        std::make_shared<linux_proc::LinuxProcessSource>("/proc", *index, ::getuid(), ::getpid()), ::getpid(),
+        platform::monotonicNanos);
+    terminator = std::make_unique<AppTerminator>(std::make_shared<linux_proc::LinuxAppControl>("/proc", *index));
+  }
+  ~Rig() {
+    for (pid_t c : children) testing::reap(c);
+  }
+  void addApp(const std::string& name, const std::string& body) {
+    std::string script = dir.write("bin/" + name, "#!/bin/sh\n" + body);
+    ::chmod(script.c_str(), 0755);
+    dir.write("applications/org.kovra." + name + ".desktop",
+              "[Desktop Entry]\nType=Application\nName=" + name + "\nExec=" + script + "\n");
+  }
+  std::string desktop(const std::string& name) { return dir.at("applications/org.kovra." + name + ".desktop"); }
+  pid_t launch(const std::string& name, std::optional<uid_t> uid = std::nullopt) {
+    pid_t pid = testing::spawnChild({dir.at("bin/" + name)}, {desktop(name), false, uid});
+    children.push_back(pid);
+    EXPECT_TRUE(testing::waitForExec(pid, name));
+    return pid;
+  }
+  std::optional<AppUsage> group(const std::string& id) {
+    auto snap = sampler->sample();
+    EXPECT_TRUE(snap.ok());
+    if (!snap.ok()) return std::nullopt;
+    for (const auto& a : snap->apps) {
+      if (a.id == id) return a;
+    }
+    return std::nullopt;
+  }
+  void forget(pid_t pid) { std::erase(children, pid); }
+};
+
+TEST(ProcessQuit, AppThatHonoursTheRequestQuits) {
+  Rig rig;
+  pid_t pid = rig.launch("quits");
+  auto app = rig.group(rig.desktop("quits"));
+  ASSERT_TRUE(app);
+  EXPECT_EQ(app->name, "quits");
+  EXPECT_EQ(app->kind, AppGroupKind::app);
+  ASSERT_TRUE(app->canTerminate);
+  EXPECT_EQ(rig.terminator->terminate(*app, false), TerminateOutcome::requested);
+  EXPECT_EQ(testing::waitEnd(pid, 5), 0);
+  rig.forget(pid);
+  // Quitting it again finds nothing running.
+  EXPECT_EQ(rig.terminator->terminate(*app, false), TerminateOutcome::notRunning);
+}
+
+TEST(ProcessQuit, AppThatIgnoresTheRequestIsForced) {
+  Rig rig;
+  pid_t pid = rig.launch("stays");
+  auto app = rig.group(rig.desktop("stays"));
+  ASSERT_TRUE(app && app->canTerminate);
+  EXPECT_EQ(rig.terminator->terminate(*app, false), TerminateOutcome::requested);
+  EXPECT_EQ(testing::waitEnd(pid, 1), -1);  // still running
+  EXPECT_EQ(rig.terminator->terminate(*app, true), TerminateOutcome::requested);
+  EXPECT_EQ(testing::waitEnd(pid, 5), SIGKILL);
+  rig.forget(pid);
+}
+
+TEST(ProcessQuit, ExitedAppIsNotRunningEvenBeforeItIsReaped) {
+  Rig rig;
+  pid_t pid = rig.launch("quits");
+  auto app = rig.group(rig.desktop("quits"));
+  ASSERT_TRUE(app && app->canTerminate);
+  ::kill(pid, SIGKILL);
+  for (int i = 0; i < 200; ++i) {  // until it is a zombie
+    std::string text;
+    linux_proc::ProcTable().readFile(std::to_string(pid) + "/stat", text);
+    if (text.find(") Z ") != std::string::npos) break;
+    ::usleep(10'000);
+  }
+  EXPECT_EQ(rig.terminator->terminate(*app, false), TerminateOutcome::notRunning);
+  testing::reap(pid, false);
+  rig.forget(pid);
+  EXPECT_EQ(rig.terminator->terminate(*app, true), TerminateOutcome::notRunning);
+}
+
+TEST(ProcessQuit, SystemGroupAndTheProgramItselfAreNotAllowed) {
+  Rig rig;
+  pid_t pid = rig.launch("quits");
+  auto system = rig.group("system");
+  ASSERT_TRUE(system);
+  EXPECT_FALSE(system->canTerminate);
+  system->canTerminate = true;  // even when set by hand
+  EXPECT_EQ(rig.terminator->terminate(*system, true), TerminateOutcome::notAllowed);
+
+  auto app = rig.group(rig.desktop("quits"));
+  ASSERT_TRUE(app);
+  app->processes.push_back({::getpid(), "self", 0, std::nullopt});
+  EXPECT_EQ(rig.terminator->terminate(*app, true), TerminateOutcome::notAllowed);
+  EXPECT_EQ(testing::waitEnd(pid, 0), -1);
+}
+
+TEST(ProcessQuit, AnotherUsersAppIsNotAllowed) {
+  auto uid = testing::otherUser();
+  if (!uid) GTEST_SKIP() << "no second user";
+  Rig rig;
+  pid_t pid = rig.launch("quits", *uid);
+  auto app = rig.group(rig.desktop("quits") + "#" + std::to_string(*uid));
+  ASSERT_TRUE(app);
+  EXPECT_FALSE(app->canTerminate);
+  EXPECT_EQ(rig.terminator->terminate(*app, true), TerminateOutcome::notAllowed);
+  app->canTerminate = true;
+  EXPECT_EQ(rig.terminator->terminate(*app, true), TerminateOutcome::notAllowed);
+  // The same app under the user's own key reaches none of the other user's processes.
+  app->id = rig.desktop("quits");
+  app->bundlePath = app->id;
+  EXPECT_EQ(rig.terminator->terminate(*app, true), TerminateOutcome::notRunning);
+  EXPECT_EQ(testing::waitEnd(pid, 0), -1);
+}
+
+}  // namespace
+}  // namespace kovra
