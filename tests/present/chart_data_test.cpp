@@ -119,14 +119,5 @@ TEST(ChartData, HistoryChartPerCard) {
   EXPECT_EQ(historyConfig(CardKind::memory)->fixedTop, 1.0);
 }
 
-TEST(ChartData, Ranges) {
-  EXPECT_EQ(title(ArayuzChartRange::oneMinute), "1 dk");
-  EXPECT_EQ(title(ArayuzChartRange::tenMinutes), "10 dk");
-  EXPECT_EQ(title(ArayuzChartRange::oneHour), "1 sa");
-  EXPECT_DOUBLE_EQ(spanSeconds(ArayuzChartRange::oneHour), 3600);
-  EXPECT_EQ(chartRangeFromRaw("tenMinutes"), ArayuzChartRange::tenMinutes);
-  EXPECT_FALSE(chartRangeFromRaw("TenMinutes"));
-}
-
 }  // namespace
 }  // namespace kovra

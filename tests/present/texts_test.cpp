@@ -4,7 +4,6 @@
 
 #include "present/battery_text.h"
 #include "present/overrides.h"
-#include "present/palette.h"
 
 namespace kovra {
 namespace {
@@ -67,19 +66,6 @@ TEST(BatteryText, PowerPartsAndTooltip) {
   EXPECT_EQ(tooltip(t), "Pil %42\nPilden çalışıyor\nDetay: şarj döngüsü sayısı (cycle count) 1.234");
   t.cycleCount = -3;
   EXPECT_EQ(tooltipLines(t).back(), "Detay: şarj döngüsü sayısı (cycle count) \u2014");
-}
-
-TEST(CardTexts, TitlesStylesAndConnections) {
-  EXPECT_EQ(ArayuzCardInfo::title(CardKind::cpu), "İşlemci");
-  EXPECT_EQ(ArayuzCardInfo::title(CardKind::network), "Ağ");
-  EXPECT_FALSE(ArayuzSeverityStyle::of(Severity::neutral));  // no badge
-  auto warning = ArayuzSeverityStyle::of(Severity::warning);
-  ASSERT_TRUE(warning);
-  EXPECT_EQ(warning->label, "Dikkat");
-  EXPECT_EQ(warning->colour, ArayuzPalette::warning);
-  EXPECT_EQ(ArayuzSeverityStyle::of(Severity::critical)->symbol, "exclamationmark.octagon.fill");
-  EXPECT_EQ(ArayuzNetworkText::connection(ConnectionKind::other), "Diğer bağlantı");
-  EXPECT_EQ(ArayuzNetworkText::connection(ConnectionKind::none), "Bağlantı yok");
 }
 
 TEST(Overrides, ExactTextsOnly) {
