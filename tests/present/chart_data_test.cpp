@@ -1,4 +1,5 @@
 #include "present/chart_data.h"
+#include "present/chart_geometry.h"
 
 #include <gtest/gtest.h>
 
@@ -117,6 +118,17 @@ TEST(ChartData, HistoryChartPerCard) {
   EXPECT_EQ(chart.segments[1].id, "networkUpload-0");
   EXPECT_EQ(chart.segments[1].points.size(), 300u);
   EXPECT_EQ(historyConfig(CardKind::memory)->fixedTop, 1.0);
+}
+
+TEST(ChartGeometry, LinesAndGridInTheInsetFrame) {
+  namespace G = ArayuzChartGeometry;
+  const ArayuzRect frame{10, 20, 200, 102};  // inset: y 21 … 121
+  ArayuzSparkSegment seg{"a-0", ArayuzPalette::cpu, {{0, 0}, {0.5, 1}, {-0.25, 0.5}}};
+  EXPECT_EQ(G::path(seg, frame), (std::vector<G::Point>{{10, 121}, {110, 21}, {-40, 71}}));
+  auto lines = G::grid({0.5}, frame);
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_EQ(lines[0], (G::Line{{10, 71}, {210, 71}}));
+  EXPECT_EQ(lines[1], (G::Line{{110, 21}, {110, 121}}));
 }
 
 }  // namespace
