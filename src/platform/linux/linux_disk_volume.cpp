@@ -116,15 +116,22 @@ std::string decodeLabel(std::string_view name) {
 
 namespace {
 
-std::string homeFolder() {
-  if (const char* home = std::getenv("HOME"); home != nullptr && home[0] != '\0') return home;
+// $HOME, else the password database's entry, else "/". Assigned into `out` so a steady reading
+// reuses its storage.
+void homeFolder(std::string& out) {
+  if (const char* home = std::getenv("HOME"); home != nullptr && home[0] != '\0') {
+    out.assign(home);
+    return;
+  }
   std::vector<char> buffer(16384);
   passwd entry{};
   passwd* found = nullptr;
   if (::getpwuid_r(::getuid(), &entry, buffer.data(), buffer.size(), &found) == 0 && found != nullptr &&
-      found->pw_dir != nullptr)
-    return found->pw_dir;
-  return "/";
+      found->pw_dir != nullptr) {
+    out.assign(found->pw_dir);
+    return;
+  }
+  out.assign("/");
 }
 
 int64_t bytes(uint64_t blocks, uint64_t size) {
@@ -149,7 +156,12 @@ LinuxDiskVolumePlatform::LinuxDiskVolumePlatform() : LinuxDiskVolumePlatform(Pat
 LinuxDiskVolumePlatform::LinuxDiskVolumePlatform(Paths paths) : paths_(std::move(paths)) {}
 
 Result<VolumeValues, std::string> LinuxDiskVolumePlatform::readHomeVolume() {
-  const std::string home = paths_.home.empty() ? homeFolder() : paths_.home;
+  if (paths_.home.empty()) {
+    homeFolder(home_);
+  } else {
+    home_.assign(paths_.home);
+  }
+  const std::string& home = home_;
   struct statvfs fs {};
   if (::statvfs(home.c_str(), &fs) != 0) return Failure{"statvfs(" + home + "): " + linuxfs::errnoText(errno)};
   struct stat st {};
@@ -195,6 +207,7 @@ void LinuxDiskVolumePlatform::lookUpNames(const std::string& home, dev_t device)
     if (!match && source) match = realPath(link) == source;
     if (match) {
       label_ = linuxfs::decodeLabel(name);
+      if (label_->empty()) label_.reset();
       break;
     }
   }

@@ -48,6 +48,7 @@ class LinuxDiskVolumePlatform : public DiskVolumePlatform {
   void lookUpNames(const std::string& home, dev_t device);
 
   Paths paths_;
+  std::string home_;
   // The names belong to a device; they are looked up again only when the home folder moves to
   // another one.
   std::optional<dev_t> namedDevice_;
