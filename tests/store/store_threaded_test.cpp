@@ -98,9 +98,10 @@ TEST(StoreThreaded, ReadsOfOneKindNeverOverlapWhileKindsRunInParallel) {
     // are in flight together; the later refreshes skip what was read just now.
     int refreshesDone = 0;
     auto stopWhenDone = [&] {
-      if (refreshesDone == 3 && store.memoryHistoryRevision() >= 2) loop.stop();
+      if (refreshesDone == 3 && store.memoryHistoryRevision() >= 2 && store.disk()) loop.stop();
     };
     auto token = store.memoryHistoryRevisionProperty().subscribe([&](uint64_t) { stopWhenDone(); });
+    auto diskToken = store.diskProperty().subscribe([&](const auto&) { stopWhenDone(); });
     for (int i = 0; i < 3; ++i) {
       store.refreshNow([&] {
         ++refreshesDone;
