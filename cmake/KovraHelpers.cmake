@@ -30,7 +30,11 @@ function(kovra_test_dir name dir)
   endif()
   add_executable(${name} ${_src})
   target_link_libraries(${name} PRIVATE kovra_options kovra_testsupport ${T_DEPS} GTest::gmock_main GTest::gtest)
+  # Test discovery splits list-valued properties, so each test gets one label (ctest -L takes a
+  # regular expression: "unit_threaded" answers both -L unit and -L threaded) and one variable,
+  # the one that marks a test run.
+  string(REPLACE ";" "_" _label "${T_LABELS}")
   gtest_discover_tests(${name}
-    PROPERTIES LABELS "${T_LABELS}" ENVIRONMENT "XCTestConfigurationFilePath=kovra;KOVRA_LOG=stderr"
+    PROPERTIES LABELS "${_label}" ENVIRONMENT "XCTestConfigurationFilePath=kovra"
     DISCOVERY_TIMEOUT 60)
 endfunction()
