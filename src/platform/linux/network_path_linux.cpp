@@ -98,6 +98,7 @@ LinuxPathMonitor::~LinuxPathMonitor() { cancel(); }
 
 void LinuxPathMonitor::start(Handler handler) {
   if (thread_.joinable()) return;
+  stop_.store(false);
   handler_ = std::move(handler);
   constexpr uint32_t groups =
       RTMGRP_LINK | RTMGRP_IPV4_IFADDR | RTMGRP_IPV6_IFADDR | RTMGRP_IPV4_ROUTE | RTMGRP_IPV6_ROUTE;

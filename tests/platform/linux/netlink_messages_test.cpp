@@ -108,7 +108,8 @@ TEST(NetlinkMessages, RejectsMalformedLinks) {
   Bytes body = linkBody(1, "eth0", 1, 2);
   rtattr bogus{200, IFLA_IFNAME};
   append(body, bogus);
-  const auto broken = parseLink(all(message(RTM_NEWLINK, 1, body))[0]);
+  const Bytes brokenDatagram = message(RTM_NEWLINK, 1, body);  // the name points into it
+  const auto broken = parseLink(all(brokenDatagram)[0]);
   ASSERT_TRUE(broken.has_value());  // the attributes before the broken one still count
   EXPECT_EQ(broken->name, "eth0");
   // A statistics attribute too short for the byte counters is ignored.
