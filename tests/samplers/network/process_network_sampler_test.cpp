@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <deque>
 
 #include "core/log.h"
@@ -33,10 +34,16 @@ struct Rig {
   }
 };
 
-const ProcessNetworkEntry* entry(const ProcessNetworkSnapshot& s, int32_t pid) {
+bool has(const ProcessNetworkSnapshot& s, int32_t pid) {
+  return std::any_of(s.entries.begin(), s.entries.end(), [pid](const auto& e) { return e.pid == pid; });
+}
+
+// The entry of `pid`; a failure and an empty entry when there is none.
+ProcessNetworkEntry entry(const ProcessNetworkSnapshot& s, int32_t pid) {
   for (const auto& e : s.entries)
-    if (e.pid == pid) return &e;
-  return nullptr;
+    if (e.pid == pid) return e;
+  ADD_FAILURE() << "no entry for pid " << pid;
+  return {};
 }
 
 TEST(ProcessNetworkSampler, BaselineThenRatesAndTotals) {
@@ -49,14 +56,13 @@ TEST(ProcessNetworkSampler, BaselineThenRatesAndTotals) {
   // Run ends are 2 s apart; a process that shows up after the baseline counts its whole counter.
   auto second = rig.sampleAfter(2.0 - 0.05, "a.10,5000,1500,\nb.11,300,0,\n");
   ASSERT_TRUE(second);
-  const auto* a = entry(*second, 10);
-  ASSERT_NE(a, nullptr);
-  EXPECT_EQ(a->name, "a");
-  EXPECT_DOUBLE_EQ(a->downloadBytesPerSecond, 2000.0);
-  EXPECT_DOUBLE_EQ(a->uploadBytesPerSecond, 500.0);
-  EXPECT_EQ(a->totalDownloadedBytes, 4000u);
-  EXPECT_EQ(a->totalUploadedBytes, 1000u);
-  EXPECT_EQ(entry(*second, 11)->totalDownloadedBytes, 300u);
+  const auto a = entry(*second, 10);
+  EXPECT_EQ(a.name, "a");
+  EXPECT_DOUBLE_EQ(a.downloadBytesPerSecond, 2000.0);
+  EXPECT_DOUBLE_EQ(a.uploadBytesPerSecond, 500.0);
+  EXPECT_EQ(a.totalDownloadedBytes, 4000u);
+  EXPECT_EQ(a.totalUploadedBytes, 1000u);
+  EXPECT_EQ(entry(*second, 11).totalDownloadedBytes, 300u);
 }
 
 TEST(ProcessNetworkSampler, QuickCallsReuseTheLastResultWithoutRunningTheTool) {
@@ -93,7 +99,7 @@ TEST(ProcessNetworkSampler, LongGapOrBackwardClockStartsANewBaseline) {
   EXPECT_TRUE(gap.error().isNotReady());
   auto after = rig.sampleAfter(1, "a.1,1000,0,\n");
   ASSERT_TRUE(after);
-  EXPECT_EQ(entry(*after, 1)->totalDownloadedBytes, 200u);
+  EXPECT_EQ(entry(*after, 1).totalDownloadedBytes, 200u);
 
   // The clock steps back an hour: no crash, no result, and the vanished pid keeps its totals.
   rig.now -= 3600 * kSecond;
@@ -104,7 +110,7 @@ TEST(ProcessNetworkSampler, LongGapOrBackwardClockStartsANewBaseline) {
   EXPECT_EQ(rig.sampler.tracked().count(2), 1u);
   auto resumed = rig.sampleAfter(1, "a.1,1010,0,\n");
   ASSERT_TRUE(resumed);
-  EXPECT_EQ(entry(*resumed, 1)->totalDownloadedBytes, 210u);
+  EXPECT_EQ(entry(*resumed, 1).totalDownloadedBytes, 210u);
 }
 
 TEST(ProcessNetworkSampler, FailuresLeaveTheStateAlone) {
@@ -128,7 +134,7 @@ TEST(ProcessNetworkSampler, FailuresLeaveTheStateAlone) {
   // The next good run measures against the last good one.
   auto next = rig.sampleAfter(1, "a.1,400,0,\n");
   ASSERT_TRUE(next);
-  EXPECT_EQ(entry(*next, 1)->totalDownloadedBytes, 300u);
+  EXPECT_EQ(entry(*next, 1).totalDownloadedBytes, 300u);
 }
 
 TEST(ProcessNetworkSampler, CounterResetsAndReusedPids) {
@@ -137,12 +143,12 @@ TEST(ProcessNetworkSampler, CounterResetsAndReusedPids) {
   auto s = rig.sampleAfter(1, "a.1,10,2000,\nother.2,70,80,\n");
   ASSERT_TRUE(s);
   // A counter that went down adds nothing; a pid with a new name is a new process.
-  EXPECT_EQ(entry(*s, 1)->totalDownloadedBytes, 0u);
-  EXPECT_EQ(entry(*s, 1)->downloadBytesPerSecond, 0.0);
-  EXPECT_EQ(entry(*s, 1)->totalUploadedBytes, 1000u);
-  EXPECT_EQ(entry(*s, 2)->name, "other");
-  EXPECT_EQ(entry(*s, 2)->totalDownloadedBytes, 70u);
-  EXPECT_EQ(entry(*s, 2)->totalUploadedBytes, 80u);
+  EXPECT_EQ(entry(*s, 1).totalDownloadedBytes, 0u);
+  EXPECT_EQ(entry(*s, 1).downloadBytesPerSecond, 0.0);
+  EXPECT_EQ(entry(*s, 1).totalUploadedBytes, 1000u);
+  EXPECT_EQ(entry(*s, 2).name, "other");
+  EXPECT_EQ(entry(*s, 2).totalDownloadedBytes, 70u);
+  EXPECT_EQ(entry(*s, 2).totalUploadedBytes, 80u);
 }
 
 TEST(ProcessNetworkSampler, VanishedProcessesAreKeptFor300Seconds) {
@@ -159,21 +165,23 @@ TEST(ProcessNetworkSampler, VanishedProcessesAreKeptFor300Seconds) {
     s = rig.sampleAfter(5 - 0.05, returned ? "a.1,10,0,\nb.2,25,0,\n" : "a.1,10,0,\n");
     ASSERT_TRUE(s);
     if (!returned) {
-      EXPECT_EQ(entry(*s, 2)->downloadBytesPerSecond, 0.0);
-      EXPECT_EQ(entry(*s, 2)->totalDownloadedBytes, 20u);
+      EXPECT_EQ(entry(*s, 2).downloadBytesPerSecond, 0.0);
+      EXPECT_EQ(entry(*s, 2).totalDownloadedBytes, 20u);
     }
   }
   // Back within 300 s: its whole counter at return is new traffic.
-  EXPECT_EQ(entry(*s, 2)->totalDownloadedBytes, 45u);
-  ASSERT_NE(entry(*s, 3), nullptr);
-  EXPECT_EQ(entry(*s, 3)->totalDownloadedBytes, 30u);
+  EXPECT_EQ(entry(*s, 2).totalDownloadedBytes, 45u);
+  ASSERT_TRUE(has(*s, 3));
+  EXPECT_EQ(entry(*s, 3).totalDownloadedBytes, 30u);
 
   rig.now = lastSeen + 300 * kSecond - kSecond / 20;  // this run ends exactly 300 s after it was seen
   rig.push("a.1,10,0,\n");
-  ASSERT_NE(entry(rig.sampler.sample().value(), 3), nullptr);
+  auto atLimit = rig.sampler.sample();
+  ASSERT_TRUE(atLimit);
+  EXPECT_TRUE(has(*atLimit, 3));
   auto dropped = rig.sampleAfter(1, "a.1,10,0,\n");
   ASSERT_TRUE(dropped);
-  EXPECT_EQ(entry(*dropped, 3), nullptr);
+  EXPECT_FALSE(has(*dropped, 3));
 }
 
 TEST(ProcessNetworkSampler, TotalsHoldAtTheLargestValue) {
@@ -184,8 +192,8 @@ TEST(ProcessNetworkSampler, TotalsHoldAtTheLargestValue) {
   ASSERT_TRUE(rig.sampleAfter(1, ""));  // gone, then back: its whole counter again
   auto s = rig.sampleAfter(1, huge);
   ASSERT_TRUE(s);
-  EXPECT_EQ(entry(*s, 5)->totalDownloadedBytes, UINT64_MAX);
-  EXPECT_EQ(entry(*s, 5)->totalUploadedBytes, 2u);
+  EXPECT_EQ(entry(*s, 5).totalDownloadedBytes, UINT64_MAX);
+  EXPECT_EQ(entry(*s, 5).totalUploadedBytes, 2u);
 }
 
 TEST(ProcessNetworkSampler, SkippedLinesAreLoggedOnce) {
