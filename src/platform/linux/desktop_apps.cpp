@@ -158,8 +158,9 @@ std::optional<std::string> DesktopApps::groupOf(int32_t pid, const std::optional
       parent = m->ppid;
     }
   }
-  // `remember` may have moved the table's nodes' neighbours but never the node itself.
-  memo_[pid].group = group;
+  Memo& done = memo_[pid];
+  done.group = group;
+  done.grouped = true;
   return group;
 }
 
@@ -212,6 +213,11 @@ void DesktopApps::topProcesses(std::span<const int32_t> pids, bool fresh, std::v
         groupOf(pid, executable(pid));
         it = memo_.find(pid);
       }
+    }
+    if (it != memo_.end() && !it->second.grouped && it->second.hasUid && it->second.uid == ownUid_) {
+      // Known only as someone's ancestor so far.
+      groupOf(pid, executable(pid));
+      it = memo_.find(pid);
     }
     if (it == memo_.end() || !it->second.hasUid || it->second.uid != ownUid_ || !it->second.group) continue;
     own.emplace(pid, &it->second);

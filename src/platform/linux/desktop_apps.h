@@ -75,6 +75,7 @@ class DesktopApps {
     bool infrastructure = false;
     std::optional<std::string> own;    // its own .desktop match
     std::optional<std::string> group;  // the key it belongs to
+    bool grouped = false;              // `group` was worked out (not only remembered as an ancestor)
   };
   Memo& remember(int32_t pid, const ProcFacts& f, const std::optional<std::string>& exe);
   std::optional<std::string> ownMatch(int32_t pid, uint32_t uid, const std::optional<std::string>& exe) const;
