@@ -24,15 +24,26 @@ const char* levelName(LogLevel l) {
   return "default";
 }
 
+// Standard error shows default and error messages; KOVRA_LOG_LEVEL=info or debug shows more,
+// like the journal's own filtering.
+LogLevel stderrThreshold() {
+  const char* v = std::getenv("KOVRA_LOG_LEVEL");
+  if (v != nullptr && std::strcmp(v, "debug") == 0) return LogLevel::debug;
+  if (v != nullptr && std::strcmp(v, "info") == 0) return LogLevel::info;
+  return LogLevel::defaultLevel;
+}
+
 class StderrSink : public LogSink {
  public:
   void write(const LogRecord& r) override {
+    if (r.level < threshold_) return;
     std::string line = "kovra[" + r.category + "] " + levelName(r.level) + ": " + r.message + "\n";
     std::lock_guard g(mutex_);
     (void)!::write(STDERR_FILENO, line.data(), line.size());
   }
 
  private:
+  LogLevel threshold_ = stderrThreshold();
   std::mutex mutex_;
 };
 
