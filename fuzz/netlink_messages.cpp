@@ -20,7 +20,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     if (auto route = kovra::netlink::parseRoute(*message)) sink += static_cast<uint64_t>(route->outputInterface);
   }
-  static volatile uint64_t keep;
-  keep = sink;
+  // Keeps the decoding from being optimised away.
+  asm volatile("" : : "g"(sink) : "memory");
   return 0;
 }
