@@ -6,6 +6,7 @@
 #include <linux/rtnetlink.h>
 #include <linux/if.h>
 #include <poll.h>
+#include <pthread.h>
 #include <sys/eventfd.h>
 #include <unistd.h>
 
@@ -150,6 +151,7 @@ bool LinuxPathMonitor::drainEvents() {
 }
 
 void LinuxPathMonitor::run() {
+  pthread_setname_np(pthread_self(), "kovra-net-path");
   if (stop_.load()) return;
   handler_(resolve());
   bool pending = false;
