@@ -29,7 +29,7 @@ function(kovra_test_dir name dir)
     return()
   endif()
   add_executable(${name} ${_src})
-  target_link_libraries(${name} PRIVATE kovra_options kovra_testsupport ${T_DEPS} GTest::gmock_main GTest::gtest)
+  target_link_libraries(${name} PRIVATE kovra_options kovra_testsupport ${T_DEPS} GTest::gmock GTest::gtest)
   # Test discovery splits list-valued properties, so each test gets one label (ctest -L takes a
   # regular expression: "unit_threaded" answers both -L unit and -L threaded) and one variable,
   # the one that marks a test run.
