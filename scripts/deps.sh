@@ -5,7 +5,8 @@ set -euo pipefail
 
 packages=(cmake ninja-build g++ pkg-config git
           nlohmann-json3-dev libsystemd-dev
-          libgtest-dev libgmock-dev googletest libbenchmark-dev)
+          libgtest-dev libgmock-dev googletest libbenchmark-dev
+          iproute2 strace)
 if [ "${KOVRA_WITH_UI:-0}" = 1 ]; then
   packages+=(qt6-base-dev)
 fi
