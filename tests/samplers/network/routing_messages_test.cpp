@@ -24,11 +24,10 @@ Bytes message(std::string_view name, uint64_t received, uint64_t sent, uint32_t 
   put<uint64_t>(b, 96, received);
   put<uint64_t>(b, 104, sent);
   for (const auto& address : preceding) b.insert(b.end(), address.begin(), address.end());
-  Bytes link(8 + name.size(), 0);
-  link[0] = static_cast<uint8_t>(link.size());
-  link[1] = family;
-  link[5] = static_cast<uint8_t>(name.size());
-  std::memcpy(link.data() + 8, name.data(), name.size());
+  // Link-layer address record: length, family, index (2), type, name length, address and
+  // selector lengths, then the name.
+  Bytes link{static_cast<uint8_t>(8 + name.size()), family, 0, 0, 0, static_cast<uint8_t>(name.size()), 0, 0};
+  link.insert(link.end(), name.begin(), name.end());
   while (link.size() % 4 != 0) link.push_back(0);
   b.insert(b.end(), link.begin(), link.end());
   put<uint16_t>(b, 0, static_cast<uint16_t>(b.size()));
