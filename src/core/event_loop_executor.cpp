@@ -101,12 +101,12 @@ void EventLoopExecutor::stop() {
 }
 
 void EventLoopExecutor::armTimer() {
-  itimerspec spec{};
+  itimerspec when{};
   {
     std::lock_guard g(mutex_);
-    if (!delayed_.empty()) spec.it_value = toTimespec(delayed_.begin()->first.first);
+    if (!delayed_.empty()) when.it_value = toTimespec(delayed_.begin()->first.first);
   }
-  ::timerfd_settime(timerFd_, TFD_TIMER_ABSTIME, &spec, nullptr);
+  ::timerfd_settime(timerFd_, TFD_TIMER_ABSTIME, &when, nullptr);
 }
 
 void EventLoopExecutor::drainFds() {

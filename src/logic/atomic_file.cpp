@@ -1,5 +1,7 @@
 #include "logic/atomic_file.h"
 
+#include "core/unique_fd.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -19,20 +21,6 @@ std::string parentOf(const std::string& path) {
   return path.substr(0, slash);
 }
 
-class Fd {
- public:
-  explicit Fd(int fd) : fd_(fd) {}
-  ~Fd() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  Fd(const Fd&) = delete;
-  Fd& operator=(const Fd&) = delete;
-  int get() const { return fd_; }
-  int release() { int f = fd_; fd_ = -1; return f; }
-
- private:
-  int fd_;
-};
 
 }  // namespace
 
@@ -72,7 +60,7 @@ Result<Unit, std::string> writeAtomically(const std::string& requestedPath, std:
   if (!made.ok()) return made;
 
   const std::string temporary = path + ".tmp-" + std::to_string(::getpid());
-  Fd fd(::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, mode));
+  UniqueFd fd(::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, mode));
   if (fd.get() < 0) return Failure{describeErrno("open", temporary, errno)};
 
   auto fail = [&](std::string_view call) -> Result<Unit, std::string> {
@@ -103,13 +91,13 @@ Result<Unit, std::string> writeAtomically(const std::string& requestedPath, std:
     return Failure{describeErrno("rename", path, error)};
   }
   // Make the rename itself durable; a failure here leaves a correct file, so it is not reported.
-  Fd dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  UniqueFd dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   if (dir.get() >= 0) ::fsync(dir.get());
   return Unit{};
 }
 
 Result<std::string, ReadError> readWhole(const std::string& path, size_t maxBytes) {
-  Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
   if (fd.get() < 0) {
     const int error = errno;
     return Failure{ReadError{error == ENOENT || error == ENOTDIR, describeErrno("open", path, error)}};

@@ -1,5 +1,7 @@
 #include "samplers/network/process_network_runner.h"
 
+#include "core/unique_fd.h"
+
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -27,22 +29,6 @@ const std::string kNotFinished = "nettop sonlanmadı";
 std::string callFailure(const char* call, int err) {
   return std::string(call) + ": " + std::error_code(err, std::generic_category()).message();
 }
-
-class UniqueFd {
- public:
-  explicit UniqueFd(int fd = -1) : fd_(fd) {}
-  ~UniqueFd() { reset(); }
-  UniqueFd(const UniqueFd&) = delete;
-  UniqueFd& operator=(const UniqueFd&) = delete;
-  int get() const { return fd_; }
-  void reset(int fd = -1) {
-    if (fd_ >= 0) ::close(fd_);
-    fd_ = fd;
-  }
-
- private:
-  int fd_;
-};
 
 // The spawned tool. Its pid is also its process group, so a signal reaches whatever it started
 // too. Exit is observed without reaping, so the pid (and the group) cannot be reused while

@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include "core/unique_fd.h"
+
 #include "platform/linux/sock_diag.h"
 #include "platform/process_traffic.h"
 #include "support/temp_dir.h"
@@ -47,20 +49,6 @@ TEST(SockDiagOwners, NamesLoseTheirLineEndAndControlBytes) {
   EXPECT_EQ(processName(proc.path(), 9), "");
 }
 
-class Fd {
- public:
-  explicit Fd(int fd) : fd_(fd) {}
-  ~Fd() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  Fd(const Fd&) = delete;
-  Fd& operator=(const Fd&) = delete;
-  int get() const { return fd_; }
-
- private:
-  int fd_;
-};
-
 uint64_t inodeOf(int fd) {
   struct stat st {};
   ::fstat(fd, &st);
@@ -68,7 +56,7 @@ uint64_t inodeOf(int fd) {
 }
 
 TEST(SockDiagLive, DumpCountsTheBytesOfALoopbackConnection) {
-  Fd listener(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
+  UniqueFd listener(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
   sockaddr_in addr{};
   addr.sin_family = AF_INET;
   addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
@@ -76,9 +64,9 @@ TEST(SockDiagLive, DumpCountsTheBytesOfALoopbackConnection) {
   ASSERT_EQ(::bind(listener.get(), reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
   ASSERT_EQ(::listen(listener.get(), 1), 0);
   ASSERT_EQ(::getsockname(listener.get(), reinterpret_cast<sockaddr*>(&addr), &len), 0);
-  Fd client(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
+  UniqueFd client(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
   ASSERT_EQ(::connect(client.get(), reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
-  Fd server(::accept4(listener.get(), nullptr, nullptr, SOCK_CLOEXEC));
+  UniqueFd server(::accept4(listener.get(), nullptr, nullptr, SOCK_CLOEXEC));
   ASSERT_GE(server.get(), 0);
 
   constexpr size_t kBytes = 100'000;
