@@ -23,7 +23,10 @@ TEST(HeadlessRun, SamplesLiveOnTheEventLoopUntilStopped) {
   options.ignoreRunMode = true;
   HeadlessRun headless(SamplerSet::simulated(), testSettings(), std::make_shared<MantikRecordingNotifier>(), options);
   Store& store = headless.store();
-  auto token = store.batteryProperty().subscribe([&](const auto&) { headless.stop(); });
+  // Kinds are read on their own threads, so readings arrive in any order: wait for both.
+  auto token = store.observeAnyChange([&] {
+    if (store.memory() && store.battery()) headless.stop();
+  });
   bool timedOut = false;
   headless.executor().postAfter(30, 0, [&] {
     timedOut = true;
