@@ -37,8 +37,11 @@ std::string abbreviateHome(const std::string& path, const std::string& home) {
   std::string h = withoutTrailingSlashes(home);
   if (h.empty() || h == "/") return path;
   if (path == h) return "~";
-  if (path.size() > h.size() && path.compare(0, h.size(), h) == 0 && path[h.size()] == '/')
-    return "~" + path.substr(h.size());
+  if (path.size() > h.size() && path.compare(0, h.size(), h) == 0 && path[h.size()] == '/') {
+    std::string out(1, '~');
+    out.append(path, h.size(), std::string::npos);
+    return out;
+  }
   return path;
 }
 
