@@ -2,6 +2,8 @@
 // the physical-interface filter, the rate arithmetic and the cached address. Prints the time,
 // the allocations and (when strace is installed) the system calls of one reading.
 
+#include "allocation_counter.h"
+
 #include <benchmark/benchmark.h>
 
 #include <atomic>
@@ -16,23 +18,6 @@
 #include <unistd.h>
 
 #include "samplers/network/network_sampler.h"
-
-namespace {
-
-std::atomic<uint64_t> gAllocations{0};
-
-}  // namespace
-
-void* operator new(std::size_t size) {
-  gAllocations.fetch_add(1, std::memory_order_relaxed);
-  if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
-  throw std::bad_alloc();
-}
-void* operator new[](std::size_t size) { return operator new(size); }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
 
 namespace kovra {
 namespace {
@@ -75,9 +60,9 @@ void BM_SteadyReading(benchmark::State& state) {
     // The address is looked up again every ten seconds of the stepping clock, so every tenth
     // reading; those are counted apart.
     const int lookups = platform->addressLookups;
-    const uint64_t before = gAllocations.load();
+    const uint64_t before = kovra::bench::allocations.load();
     auto r = sampler->sample();
-    const uint64_t used = gAllocations.load() - before;
+    const uint64_t used = kovra::bench::allocations.load() - before;
     benchmark::DoNotOptimize(r);
     if (platform->addressLookups != lookups) {
       lookupAllocations += used;

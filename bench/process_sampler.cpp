@@ -2,6 +2,8 @@
 // descriptors re-read with pread, beside the same reading done with open/read/close, and the
 // whole process sampler. Prints time, read system calls and allocations per process.
 
+#include "allocation_counter.h"
+
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
 #include <signal.h>
@@ -22,8 +24,6 @@
 #include "samplers/process/process_sampler.h"
 
 namespace {
-
-std::atomic<uint64_t> gAllocations{0};
 
 std::vector<pid_t> gChildren;
 
@@ -101,14 +101,14 @@ void reportRefresh(benchmark::State& state, int extraCallsPerProcess) {
   kovra::linux_proc::ProcTable table;
   size_t processes = Refresh(table);  // first refresh opens what it keeps
   uint64_t reads = readCalls();
-  uint64_t allocations = gAllocations.load();
+  uint64_t allocations = kovra::bench::allocations.load();
   int64_t refreshes = 0;
   for (auto _ : state) {
     processes = Refresh(table);
     ++refreshes;
   }
   reads = readCalls() - reads;
-  allocations = gAllocations.load() - allocations;
+  allocations = kovra::bench::allocations.load() - allocations;
   double perProcess = double(reads) / double(refreshes) / double(processes);
   state.counters["processes"] = double(processes);
   state.counters["ns_per_process"] =
@@ -129,7 +129,7 @@ void BM_ProcessSamplerSample(benchmark::State& state) {
   kovra::ProcessSampler sampler(source, ::getpid(), kovra::platform::monotonicNanos);
   (void)sampler.sample();
   (void)sampler.sample();
-  uint64_t allocations = gAllocations.load();
+  uint64_t allocations = kovra::bench::allocations.load();
   int64_t calls = 0;
   size_t processes = 0;
   for (auto _ : state) {
@@ -144,7 +144,7 @@ void BM_ProcessSamplerSample(benchmark::State& state) {
   state.counters["processes"] = double(processes);
   state.counters["ns_per_process"] =
       benchmark::Counter(double(processes) * double(calls), benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
-  state.counters["allocs_per_sample"] = double(gAllocations.load() - allocations) / double(calls);
+  state.counters["allocs_per_sample"] = double(kovra::bench::allocations.load() - allocations) / double(calls);
 }
 
 BENCHMARK(BM_SteadyRefreshKeptDescriptors)->Unit(benchmark::kMillisecond);
@@ -152,18 +152,6 @@ BENCHMARK(BM_SteadyRefreshOpenReadClose)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ProcessSamplerSample)->Unit(benchmark::kMillisecond);
 
 }  // namespace
-
-// Counts every allocation of the program.
-#if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-#endif
-void* operator new(size_t size) {
-  gAllocations.fetch_add(1, std::memory_order_relaxed);
-  if (void* p = std::malloc(size ? size : 1)) return p;
-  throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete(void* p, size_t) noexcept { std::free(p); }
 
 int main(int argc, char** argv) {
   const char* count = std::getenv("KOVRA_BENCH_PROCESSES");

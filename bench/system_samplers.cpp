@@ -8,6 +8,8 @@
 //   strace -f -c bench_system_samplers --steady memory 1000   minus the same with 0
 // divided by 1000 is the count per reading.
 
+#include "allocation_counter.h"
+
 #include <benchmark/benchmark.h>
 #include <stdlib.h>
 
@@ -24,18 +26,6 @@
 #include "samplers/system/battery_sampler.h"
 #include "samplers/system/cpu_sampler.h"
 #include "samplers/system/memory_sampler.h"
-
-namespace {
-std::atomic<long> gAllocations{0};
-}  // namespace
-
-void* operator new(size_t size) {
-  gAllocations.fetch_add(1, std::memory_order_relaxed);
-  if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
-  throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete(void* p, size_t) noexcept { std::free(p); }
 
 namespace {
 
@@ -81,9 +71,9 @@ void steady(benchmark::State& state, Sampler& sampler) {
   (void)sampler.sample();
   long allocations = 0;
   for (auto _ : state) {
-    long before = gAllocations.load(std::memory_order_relaxed);
+    long before = static_cast<long>(kovra::bench::allocations.load(std::memory_order_relaxed));
     auto r = sampler.sample();
-    allocations += gAllocations.load(std::memory_order_relaxed) - before;
+    allocations += static_cast<long>(kovra::bench::allocations.load(std::memory_order_relaxed)) - before;
     benchmark::DoNotOptimize(r);
   }
   state.counters["allocs"] = benchmark::Counter(static_cast<double>(allocations), benchmark::Counter::kAvgIterations);
