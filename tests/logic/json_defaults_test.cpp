@@ -19,12 +19,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string slurp(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
-}
+std::string slurp(const std::string& path) { return testing::readFile(path); }
 
 std::vector<std::string> namesIn(const std::string& dir) {
   std::vector<std::string> out;

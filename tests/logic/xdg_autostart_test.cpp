@@ -14,12 +14,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string slurp(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
-}
+std::string slurp(const std::string& path) { return testing::readFile(path); }
 
 constexpr const char* kSystemEntry =
     "# shipped by the distribution\n[Desktop Entry]\nType=Application\nName=Kovra\nExec=/usr/bin/kovra\n"

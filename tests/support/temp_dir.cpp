@@ -4,10 +4,16 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <stdexcept>
 #include <system_error>
 
 namespace kovra::testing {
+
+std::string readFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
 
 TempDir::TempDir() {
   std::string tmpl = (std::filesystem::temp_directory_path() / "kovra-test-XXXXXX").string();

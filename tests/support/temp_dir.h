@@ -5,6 +5,9 @@
 
 namespace kovra::testing {
 
+// The whole contents of a file; empty when it cannot be read.
+std::string readFile(const std::string& path);
+
 class TempDir {
  public:
   TempDir();
