@@ -4,7 +4,7 @@
 
 #include <filesystem>
 #include <fstream>
-#include <iterator>
+#include <sstream>
 #include <stdexcept>
 #include <system_error>
 
@@ -12,7 +12,9 @@ namespace kovra::testing {
 
 std::string readFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  std::stringstream contents;
+  contents << in.rdbuf();
+  return contents.str();
 }
 
 TempDir::TempDir() {
