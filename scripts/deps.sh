@@ -7,8 +7,8 @@ packages=(cmake ninja-build g++ pkg-config git
           nlohmann-json3-dev libsystemd-dev
           libgtest-dev libgmock-dev googletest libbenchmark-dev
           iproute2 strace)
-if [ "${KOVRA_WITH_UI:-0}" = 1 ]; then
-  packages+=(qt6-base-dev)
+if [ "${KOVRA_WITH_UI:-1}" = 1 ]; then
+  packages+=(qt6-base-dev qt6-svg-dev libqt6svg6 qt6-qpa-plugins fonts-dejavu-core)
 fi
 packages+=("$@")
 
