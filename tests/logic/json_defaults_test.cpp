@@ -285,7 +285,7 @@ TEST(JsonFileDefaults, TheTemporaryFileIsAlwaysANewOne) {
   const std::string victim = tmp.write("kovra-victim", "precious\n");
   // Names a temporary file could take are already taken, by links to another file.
   ASSERT_EQ(::link(victim.c_str(), (path + ".tmp-" + std::to_string(::getpid())).c_str()), 0);
-  for (int serial = 0; serial < 3000; ++serial) {
+  for (int serial = 0; serial < 1000; ++serial) {
     const std::string name = tmp.at("kovra/.settings.json.tmp-" + std::to_string(::getpid()) + "-" + std::to_string(serial));
     ASSERT_EQ(::link(victim.c_str(), name.c_str()), 0);
   }

@@ -68,8 +68,9 @@ struct OwnerScan {
 // Finds the processes holding the `wanted` socket inodes (each with the uid of the user that made
 // it) through the links under <procRoot>/<pid>/fd. Stops as soon as every wanted inode is
 // matched. Processes running as a user that made one of the still unmatched sockets are read
-// first, by ascending pid, then the others; within that order the first holder of a socket owns
-// it. Unreadable processes are passed over.
+// first, then the others; each group by the number of open descriptors (fewest first, where the
+// kernel tells it), then by pid. The first holder of a socket in that order owns it. Unreadable
+// processes are passed over.
 OwnerScan findSocketOwners(const std::string& procRoot, const std::unordered_map<uint64_t, uint32_t>& wanted,
                            const OwnerScanLimits& limits = {});
 // Socket inode → owning pid, with no user known for the sockets: every process in pid order, so an

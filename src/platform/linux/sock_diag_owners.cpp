@@ -60,6 +60,7 @@ namespace {
 struct Candidate {
   int32_t pid = 0;
   uint32_t uid = 0;
+  uint64_t descriptors = 0;  // open descriptors, where the kernel tells (0 otherwise)
 };
 
 class OwnerSearch {
@@ -126,25 +127,31 @@ class OwnerSearch {
 
 }  // namespace
 
-OwnerScan findSocketOwners(const std::string& procRoot, const std::unordered_map<uint64_t, uint32_t>& wanted,
-                           const OwnerScanLimits& limits) {
+namespace {
+
+OwnerScan search(const std::string& procRoot, const std::unordered_map<uint64_t, uint32_t>& wanted,
+                 const OwnerScanLimits& limits, bool fewestFirst) {
   OwnerSearch search(wanted, limits);
   if (wanted.empty()) return std::move(search.scan);
   Dir proc(AT_FDCWD, procRoot.c_str());
   if (!proc.ok()) return std::move(search.scan);
 
-  // One stat per process (its folder belongs to the user it runs as) instead of one link per
-  // descriptor decides the order.
+  // One stat per process instead of one link per descriptor decides the order: the descriptor
+  // folder belongs to the user the process runs as, and its size is the number of open
+  // descriptors (Linux 6.2 and later).
   std::vector<Candidate> candidates;
   while (const dirent* entry = proc.next()) {
     Candidate c;
     if (!parseWhole(std::string_view(entry->d_name), c.pid) || c.pid < 1) continue;
     struct stat st {};
-    if (::fstatat(proc.fd(), entry->d_name, &st, 0) != 0) continue;
+    if (::fstatat(proc.fd(), (std::string(entry->d_name) + "/fd").c_str(), &st, 0) != 0) continue;
     c.uid = st.st_uid;
+    c.descriptors = fewestFirst ? static_cast<uint64_t>(st.st_size) : 0;
     candidates.push_back(c);
   }
-  std::sort(candidates.begin(), candidates.end(), [](const Candidate& a, const Candidate& b) { return a.pid < b.pid; });
+  std::sort(candidates.begin(), candidates.end(), [](const Candidate& a, const Candidate& b) {
+    return a.descriptors != b.descriptors ? a.descriptors < b.descriptors : a.pid < b.pid;
+  });
 
   // First the processes running as a user whose sockets are still unmatched, then the rest (a
   // socket can change hands: passed to another process, or kept across a change of user).
@@ -161,13 +168,20 @@ OwnerScan findSocketOwners(const std::string& procRoot, const std::unordered_map
   return std::move(search.scan);
 }
 
+}  // namespace
+
+OwnerScan findSocketOwners(const std::string& procRoot, const std::unordered_map<uint64_t, uint32_t>& wanted,
+                           const OwnerScanLimits& limits) {
+  return search(procRoot, wanted, limits, true);
+}
+
 std::unordered_map<uint64_t, int32_t> socketOwners(const std::string& procRoot,
                                                    const std::unordered_set<uint64_t>& wanted) {
   // One made-up user for every socket, whom no process runs as: a single pass in pid order.
   std::unordered_map<uint64_t, uint32_t> byUid;
   for (uint64_t inode : wanted) byUid.emplace(inode, UINT32_MAX);
   OwnerScanLimits unlimited{SIZE_MAX, std::chrono::nanoseconds::max()};
-  return findSocketOwners(procRoot, byUid, unlimited).owners;
+  return search(procRoot, byUid, unlimited, false).owners;
 }
 
 std::string processName(const std::string& procRoot, int32_t pid) {
