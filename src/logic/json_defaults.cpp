@@ -1,6 +1,9 @@
 #include "logic/json_defaults.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <chrono>
@@ -8,6 +11,7 @@
 #include <variant>
 
 #include "core/log.h"
+#include "core/unique_fd.h"
 #include "logic/xdg_paths.h"
 
 namespace kovra {
@@ -27,6 +31,24 @@ bool exists(const std::string& path) {
   struct stat st {};
   return ::lstat(path.c_str(), &st) == 0;
 }
+
+class FolderLock {
+ public:
+  explicit FolderLock(const std::string& path) {
+    const auto slash = path.find_last_of('/');
+    const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+    fd_.reset(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!fd_.valid()) return;
+    for (int attempt = 0; attempt < 20; ++attempt) {
+      if (::flock(fd_.get(), LOCK_EX | LOCK_NB) == 0 || errno != EWOULDBLOCK) return;
+      ::usleep(10'000);
+    }
+  }
+  // Closing the descriptor lets the lock go.
+
+ private:
+  UniqueFd fd_;
+};
 
 nlohmann::json toJson(const DefaultsValue& value) {
   return std::visit([](const auto& v) { return nlohmann::json(v); }, value);
@@ -85,6 +107,10 @@ void JsonFileDefaults::write() {
     reportWriteProblem("Ayarlar kaydedilemedi: " + folder.error());
     return;
   }
+  // Two copies writing at once would each start from the file without the other's change: the
+  // folder's lock makes them take turns. A copy that holds it for long (stopped, say) is not
+  // waited for beyond a fifth of a second.
+  const FolderLock lock(path_);
   // Another running copy may have written since this one read: start from the file as it is now.
   FileIO::FileIdentity now;
   SettingsDocument base = document_;

@@ -66,8 +66,8 @@ TEST(SockDiagOwners, SearchStopsOnceEverySocketIsMatched) {
   testing::TempDir proc;
   const auto me = static_cast<uint32_t>(::getuid());
   process(proc, 10, 0, {555});
-  process(proc, 20, 2000);
-  process(proc, 30, 2000, {556});
+  process(proc, 20, 500);
+  process(proc, 30, 500, {556});
   OwnerScan scan = findSocketOwners(proc.path(), {{555, me}});
   EXPECT_EQ(scan.owners, (std::unordered_map<uint64_t, int32_t>{{555, 10}}));
   EXPECT_EQ(scan.descriptorsRead, 1u);
@@ -77,7 +77,7 @@ TEST(SockDiagOwners, SearchStopsOnceEverySocketIsMatched) {
   // Within one process the search ends at the last socket it still looks for.
   scan = findSocketOwners(proc.path(), {{555, me}, {556, me}});
   EXPECT_EQ(scan.owners, (std::unordered_map<uint64_t, int32_t>{{555, 10}, {556, 30}}));
-  EXPECT_LE(scan.descriptorsRead, 1u + 2000u + 2001u);
+  EXPECT_LE(scan.descriptorsRead, 1u + 500u + 501u);
   EXPECT_TRUE(scan.complete);
 }
 
@@ -85,7 +85,7 @@ TEST(SockDiagOwners, ProcessesOfTheSocketsUserAreReadFirst) {
   if (::geteuid() != 0) GTEST_SKIP() << "making a folder another user's takes root";
   testing::TempDir proc;
   const uint32_t nobody = 65534;
-  process(proc, 10, 3000);       // runs as this user, holds nothing wanted
+  process(proc, 10, 500);        // runs as this user, holds nothing wanted
   process(proc, 20, 0, {777});   // runs as nobody, like the socket's maker
   ASSERT_EQ(::chown(proc.at("20").c_str(), nobody, nobody), 0);
   OwnerScan scan = findSocketOwners(proc.path(), {{777, nobody}});
