@@ -82,7 +82,7 @@ CardView::CardView(CardKind card, const ArayuzDashboardModel& model, ArayuzCardS
   tokens_.push_back(model.verdict(card).subscribe(applyVerdict));
 
   setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-  connect(this, &QAbstractButton::clicked, this, [this] { emit cardSelected(card_); });
+  connect(this, &QAbstractButton::clicked, this, [this] { Q_EMIT cardSelected(card_); });
 }
 
 }  // namespace kovra::ui

@@ -35,7 +35,7 @@ HeadlineBandView::HeadlineBandView(ArayuzCardSize size, bool selects, QWidget* p
   layout->addWidget(chevron_, 0, Qt::AlignVCenter);
   setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
   connect(this, &QAbstractButton::clicked, this, [this] {
-    if (clickable() && verdict_.card) emit cardSelected(*verdict_.card);
+    if (clickable() && verdict_.card) Q_EMIT cardSelected(*verdict_.card);
   });
   setVerdict(Verdict{});
 }
