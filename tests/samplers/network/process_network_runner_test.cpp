@@ -145,9 +145,11 @@ TEST_F(ProcessNetworkRunner, CallerIsFreedAtTheLastLimitWhenAHelperKeepsTheOutpu
 }
 
 TEST_F(ProcessNetworkRunner, FloodingToolIsCutOffNotBuffered) {
-  auto r = run(script("flood", "exec yes 'some.process.123,4567,8901,'\n"));
+  // A smaller limit and a late watchdog: the size, not the time, must end it.
+  auto r = run(script("flood", "exec yes 'some.process.123,4567,8901,'\n"), ProcessNetworkSampler::arguments(),
+               ToolLimits{20.0, 21.0, 22.0, size_t{1} << 20});
   ASSERT_FALSE(r.result);
-  EXPECT_EQ(r.result.error().message(), "nettop çıktısı okunamadı: çıktı 16777216 bayt sınırını aştı");
+  EXPECT_EQ(r.result.error().message(), "nettop çıktısı okunamadı: çıktı 1048576 bayt sınırını aştı");
 }
 
 TEST_F(ProcessNetworkRunner, ThousandRunsLeaveNoZombieAndNoDescriptor) {
