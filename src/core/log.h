@@ -27,10 +27,6 @@ class LogSink {
   virtual void write(const LogRecord& record) = 0;
 };
 
-// Qt defines `emit` as an empty macro; keep this header usable after Qt's headers.
-#pragma push_macro("emit")
-#undef emit
-
 class LogChannel {
  public:
   explicit constexpr LogChannel(std::string_view category) : category_(category) {}
@@ -44,8 +40,6 @@ class LogChannel {
  private:
   std::string_view category_;
 };
-
-#pragma pop_macro("emit")
 
 namespace Log {
 inline constexpr std::string_view subsystem = "com.example.Kovra";

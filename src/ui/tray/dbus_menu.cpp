@@ -62,7 +62,7 @@ DBusMenuLayoutItem DBusMenu::layout(int parentId, int depth, const QStringList& 
 void DBusMenu::activate(int id) {
   if (id == 0 || !hasItem(id)) return;
   // Later, so a bus call is answered before the program acts on it (quitting, for one).
-  QMetaObject::invokeMethod(this, [this, id] { emit triggered(id); }, Qt::QueuedConnection);
+  QMetaObject::invokeMethod(this, [this, id] { Q_EMIT triggered(id); }, Qt::QueuedConnection);
 }
 
 DBusMenuAdaptor::DBusMenuAdaptor(DBusMenu* menu) : QDBusAbstractAdaptor(menu), menu_(menu) {}

@@ -76,7 +76,7 @@ void DBusNotifier::post(const MantikNotice& notice) {
       return;
     }
     ids_[identifier] = reply.value();
-    emit delivered(QString::fromStdString(identifier), reply.value());
+    Q_EMIT delivered(QString::fromStdString(identifier), reply.value());
   });
 }
 

@@ -14,20 +14,20 @@ SniToolTip StatusNotifierItem::toolTip() const { return {QString(), {}, title(),
 
 void StatusNotifierItem::setIcon(SniIconPixmapList pixmaps) {
   icon_ = std::move(pixmaps);
-  emit adaptor_->NewIcon();
+  Q_EMIT adaptor_->NewIcon();
 }
 
 void StatusNotifierItem::setToolTipDescription(const QString& description) {
   if (description == toolTipDescription_) return;
   toolTipDescription_ = description;
-  emit adaptor_->NewToolTip();
+  Q_EMIT adaptor_->NewToolTip();
 }
 
 void StatusNotifierItem::setLabel(const QString& label, const QString& guide) {
   if (label == label_ && guide == guide_) return;
   label_ = label;
   guide_ = guide;
-  emit adaptor_->XAyatanaNewLabel(label_, guide_);
+  Q_EMIT adaptor_->XAyatanaNewLabel(label_, guide_);
 }
 
 StatusNotifierItemAdaptor::StatusNotifierItemAdaptor(StatusNotifierItem* item)
@@ -35,17 +35,17 @@ StatusNotifierItemAdaptor::StatusNotifierItemAdaptor(StatusNotifierItem* item)
 
 // The panel's call is answered first; the program reacts on the next turn of the event loop.
 void StatusNotifierItemAdaptor::Activate(int x, int y) {
-  QMetaObject::invokeMethod(item_, [item = item_, x, y] { emit item->activateRequested(QPoint(x, y)); },
+  QMetaObject::invokeMethod(item_, [item = item_, x, y] { Q_EMIT item->activateRequested(QPoint(x, y)); },
                             Qt::QueuedConnection);
 }
 
 void StatusNotifierItemAdaptor::SecondaryActivate(int x, int y) {
-  QMetaObject::invokeMethod(item_, [item = item_, x, y] { emit item->secondaryActivateRequested(QPoint(x, y)); },
+  QMetaObject::invokeMethod(item_, [item = item_, x, y] { Q_EMIT item->secondaryActivateRequested(QPoint(x, y)); },
                             Qt::QueuedConnection);
 }
 
 void StatusNotifierItemAdaptor::ContextMenu(int x, int y) {
-  QMetaObject::invokeMethod(item_, [item = item_, x, y] { emit item->contextMenuRequested(QPoint(x, y)); },
+  QMetaObject::invokeMethod(item_, [item = item_, x, y] { Q_EMIT item->contextMenuRequested(QPoint(x, y)); },
                             Qt::QueuedConnection);
 }
 

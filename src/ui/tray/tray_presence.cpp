@@ -54,7 +54,7 @@ TrayPresence::TrayPresence(ArayuzMenuBarLabelModel& label, Store& store, const Q
   }
   connect(menu_, &DBusMenu::triggered, this, &TrayPresence::menuTriggered);
   connect(item_, &StatusNotifierItem::activateRequested, this, &TrayPresence::activated);
-  connect(item_, &StatusNotifierItem::secondaryActivateRequested, this, [this] { emit secondaryActivated(); });
+  connect(item_, &StatusNotifierItem::secondaryActivateRequested, this, [this] { Q_EMIT secondaryActivated(); });
   connect(item_, &StatusNotifierItem::contextMenuRequested, this, &TrayPresence::showContextMenu);
 
   refreshLabel();
@@ -128,7 +128,7 @@ void TrayPresence::registerWithWatcher() {
     if (!exported_) return;  // withdrawn meanwhile
     if (reply.isError()) {
       Log::ui.error("Tepsi öğesi durum bildirici izleyicisine kaydedilemedi: " + str(reply.error().message()));
-      if (mode_ == Mode::statusNotifier && !showFallback()) emit unavailable();
+      if (mode_ == Mode::statusNotifier && !showFallback()) Q_EMIT unavailable();
       return;
     }
     ++registrations_;
@@ -161,8 +161,8 @@ bool TrayPresence::showFallback() {
   fallback_->setToolTip(toolTipText());
   fallback_->setContextMenu(contextMenu_.get());
   connect(fallback_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
-    if (reason == QSystemTrayIcon::Trigger) emit activated(QCursor::pos());
-    if (reason == QSystemTrayIcon::MiddleClick) emit secondaryActivated();
+    if (reason == QSystemTrayIcon::Trigger) Q_EMIT activated(QCursor::pos());
+    if (reason == QSystemTrayIcon::MiddleClick) Q_EMIT secondaryActivated();
   });
   fallback_->show();
   mode_ = Mode::systemTray;
@@ -197,13 +197,13 @@ void TrayPresence::showContextMenu(QPoint globalPos) { contextMenu_->popup(globa
 void TrayPresence::menuTriggered(int id) {
   switch (id) {
     case DBusMenu::openWindowId:
-      emit openWindowRequested();
+      Q_EMIT openWindowRequested();
       break;
     case DBusMenu::settingsId:
-      emit settingsRequested();
+      Q_EMIT settingsRequested();
       break;
     case DBusMenu::quitId:
-      emit quitRequested();
+      Q_EMIT quitRequested();
       break;
     default:
       break;

@@ -122,7 +122,7 @@ TEST_F(DBusNotifierTest, NoticesReachTheServerAndReplaceOnlyTheirOwnKind) {
   EXPECT_TRUE(log.messages("store").empty());
 
   // Once the user closes the memory notice, the next one is new again.
-  emit server.NotificationClosed(1, 2);
+  Q_EMIT server.NotificationClosed(1, 2);
   ASSERT_TRUE(spinUntil([&] { return notifier.notificationId("kovra.memory.critical") == 0; }));
   notifier.post(kMemory);
   ASSERT_TRUE(spinUntil([&] { return delivered == 5; }));
