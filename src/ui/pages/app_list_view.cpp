@@ -13,7 +13,9 @@
 
 #include "core/localize.h"
 #include "store/store.h"
-#include "ui/pages/common_bridge.h"
+#include "ui/common/colors.h"
+#include "ui/common/icon_cache.h"
+#include "ui/common/symbols.h"
 #include "ui/pages/confirmation.h"
 #include "ui/pages/detail_components.h"
 #include "ui/pages/page_style.h"
@@ -30,7 +32,7 @@ QString inQuotes(const std::string& name) { return QString::fromUtf8("“") + qs
 
 QIcon iconForApp(const AppUsage& app) {
   if (app.kind == AppGroupKind::system || !app.bundlePath) return symbolIcon("gearshape", QColor(128, 128, 128));
-  return IconCache::shared().appIcon(*app.bundlePath);
+  return IconCache::shared().appIconForEntry(app.bundlePath);
 }
 
 void passClicksThrough(QWidget* w) { w->setAttribute(Qt::WA_TransparentForMouseEvents); }

@@ -8,7 +8,9 @@
 #include <algorithm>
 
 #include "core/localize.h"
-#include "ui/pages/common_bridge.h"
+#include "ui/common/colors.h"
+#include "ui/common/icon_cache.h"
+#include "ui/common/symbols.h"
 #include "ui/pages/detail_components.h"
 #include "ui/pages/page_style.h"
 
@@ -70,7 +72,7 @@ void AppNetworkRowView::setRow(const AppNetworkUsage& u, RateUnit unit) {
   if (!hasIcon_) {
     const QIcon icon = u.kind == AppGroupKind::system || !u.bundlePath
                            ? symbolIcon("gearshape", QColor(128, 128, 128))
-                           : IconCache::shared().appIcon(*u.bundlePath);
+                           : IconCache::shared().appIconForEntry(u.bundlePath);
     icon_->setPixmap(icon.pixmap(kIconSize, kIconSize));
     hasIcon_ = true;
   }

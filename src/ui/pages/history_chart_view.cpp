@@ -15,7 +15,9 @@
 #include "core/localize.h"
 #include "present/chart_geometry.h"
 #include "present/detail_model.h"
-#include "ui/pages/common_bridge.h"
+#include "ui/common/colors.h"
+#include "ui/common/icon_cache.h"
+#include "ui/common/symbols.h"
 #include "ui/pages/page_style.h"
 
 namespace kovra::ui {

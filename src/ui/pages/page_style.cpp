@@ -2,7 +2,9 @@
 
 #include <QFrame>
 
-#include "ui/pages/common_bridge.h"
+#include "ui/common/colors.h"
+#include "ui/common/icon_cache.h"
+#include "ui/common/symbols.h"
 
 namespace kovra::ui {
 
@@ -13,7 +15,6 @@ QColor withAlpha(QColor c, double alpha) {
 }
 }  // namespace
 
-QColor secondaryTextColor(const QPalette& palette) { return withAlpha(palette.color(QPalette::WindowText), 0.62); }
 QColor tertiaryTextColor(const QPalette& palette) { return withAlpha(palette.color(QPalette::WindowText), 0.42); }
 
 void setPixelFont(QWidget* widget, int px, QFont::Weight weight) {

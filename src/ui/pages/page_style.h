@@ -9,6 +9,8 @@
 
 #include <string_view>
 
+#include "ui/common/colors.h"
+
 namespace kovra::ui {
 
 inline QString qs(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
@@ -28,7 +30,6 @@ inline constexpr int kPageWidth = 860;
 inline constexpr int kPageSpacing = 20;
 }  // namespace PageMetrics
 
-QColor secondaryTextColor(const QPalette& palette);
 QColor tertiaryTextColor(const QPalette& palette);
 
 void setPixelFont(QWidget* widget, int px, QFont::Weight weight = QFont::Normal);
