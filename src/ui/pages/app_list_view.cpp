@@ -126,7 +126,8 @@ void AppRowButton::paintEvent(QPaintEvent*) {
     painter.setBrush(fill);
     painter.drawRoundedRect(QRectF(rect()), 6, 6);
   }
-  if (hasFocus()) {
+  // The ring marks keyboard focus only, not the row a click focused.
+  if (hasFocus() && window()->testAttribute(Qt::WA_KeyboardFocusChange)) {
     QColor ring = palette().color(QPalette::Highlight);
     painter.setPen(QPen(ring, 1.5));
     painter.setBrush(Qt::NoBrush);

@@ -35,10 +35,12 @@ DetailScaffoldView::DetailScaffoldView(const QString& title, QWidget* parent) : 
                             PageMetrics::kPageSpacing);
   column_ = new QWidget(canvas);
   column_->setMaximumWidth(PageMetrics::kPageWidth);
+  column_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
   columnLayout_ = new QVBoxLayout(column_);
   columnLayout_->setContentsMargins(0, 0, 0, 0);
   columnLayout_->setSpacing(PageMetrics::kPageSpacing);
-  outer->addWidget(column_, 1, Qt::AlignTop | Qt::AlignLeft);
+  // Leading-aligned: the column takes the width up to its maximum, the stretch the rest.
+  outer->addWidget(column_, 1);
   outer->addStretch(0);
 
   marker_ = new QWidget(column_);
@@ -158,7 +160,6 @@ KeyValueRowView::KeyValueRowView(const QString& label, const QString& value, QWi
   label_ = makeLabel(label, TextRole::body, this);
   value_ = makeLabel(value, TextRole::body, this);
   value_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-  value_->setTextInteractionFlags(Qt::TextSelectableByMouse);
   row->addWidget(label_);
   row->addStretch(1);
   row->addWidget(value_);

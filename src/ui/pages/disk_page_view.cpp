@@ -3,11 +3,11 @@
 #include <QApplication>
 #include <QDesktopServices>
 #include <QDir>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QStackedWidget>
 #include <QUrl>
 #include <QVBoxLayout>
 
@@ -131,14 +131,20 @@ DiskItemRowView::DiskItemRowView(const DiskItem& item, QWidget* parent) : QWidge
   row->setSpacing(10);
   auto* icon = new QLabel(this);
   icon->setFixedSize(kItemIcon, kItemIcon);
-  icon->setPixmap(IconCache::shared().fileIcon(item.url).pixmap(kItemIcon, kItemIcon));
+  // A folder that is gone (or was never here) has no MIME type to ask the theme about.
+  const QIcon fileIcon = item.isDirectory && !QFileInfo(path).isDir()
+                             ? symbolIcon("folder", secondaryTextColor(palette()))
+                             : IconCache::shared().fileIcon(item.url);
+  icon->setPixmap(fileIcon.pixmap(kItemIcon, kItemIcon));
   row->addWidget(icon);
   auto* names = new QVBoxLayout();
   names->setSpacing(1);
   name_ = makeLabel(IconCache::shared().displayName(item.url), TextRole::body, this);
   name_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+  name_->setMinimumWidth(120);
   path_ = makeLabel(tildePath(item.url), TextRole::secondaryCaption, this);
   path_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+  path_->setMinimumWidth(120);
   path_->setToolTip(path_->text());
   names->addWidget(name_);
   names->addWidget(path_);
@@ -187,11 +193,11 @@ DiskScanResultView::DiskScanResultView(const DiskScanResult& result, QWidget* pa
   }
   auto* summaryBox = new QVBoxLayout();
   summaryBox->setSpacing(2);
-  summary_ = makeNote(qs(Format::grouped(result.scannedFileCount)) + qs(localized(" dosya tarandı, toplam ")) +
+  summary_ = makeLabel(qs(Format::grouped(result.scannedFileCount)) + qs(localized(" dosya tarandı, toplam ")) +
                           storage(static_cast<double>(result.scannedBytes)),
                       TextRole::body, this);
   summaryBox->addWidget(summary_);
-  skipped_ = makeNote(qs(localized("İzin olmadığı için atlanan öğe: ")) + qs(Format::grouped(result.skippedCount)),
+  skipped_ = makeLabel(qs(localized("İzin olmadığı için atlanan öğe: ")) + qs(Format::grouped(result.skippedCount)),
                       TextRole::secondaryCallout, this);
   skipped_->setVisible(result.skippedCount > 0);
   summaryBox->addWidget(skipped_);
@@ -220,9 +226,12 @@ DiskScanSectionView::DiskScanSectionView(Store& store, AccessCheck accessCheck, 
   contentLayout()->setSpacing(14);
   if (!accessCheck_) accessCheck_ = [] { return true; };
   reveal_ = [](const QString& path) { revealInFileManager(path); };
-  stack_ = new QStackedWidget(this);
+  // One of the pages below shows at a time (a plain column keeps the wrapped texts' heights right).
+  pages_ = new QWidget(this);
+  auto* pagesColumn = new QVBoxLayout(pages_);
+  pagesColumn->setContentsMargins(0, 0, 0, 0);
 
-  startPage_ = new QWidget(stack_);
+  startPage_ = new QWidget(pages_);
   auto* column = new QVBoxLayout(startPage_);
   column->setContentsMargins(0, 0, 0, 0);
   column->setSpacing(14);
@@ -257,12 +266,13 @@ DiskScanSectionView::DiskScanSectionView(Store& store, AccessCheck accessCheck, 
   buttons->addStretch(1);
   column->addLayout(buttons);
   connect(start_, &QPushButton::clicked, this, [this] { store_.startDiskScan(); });
-  stack_->addWidget(startPage_);
+  pagesColumn->addWidget(startPage_);
 
-  progress_ = new DiskScanProgressView(stack_);
+  progress_ = new DiskScanProgressView(pages_);
   connect(progress_, &DiskScanProgressView::cancelRequested, this, [this] { store_.cancelDiskScan(); });
-  stack_->addWidget(progress_);
-  addContent(stack_);
+  pagesColumn->addWidget(progress_);
+  progress_->setVisible(false);
+  addContent(pages_);
 
   connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState s) {
     if (s == Qt::ApplicationActive && checkedOnce_) checkAccess();
@@ -309,39 +319,39 @@ void DiskScanSectionView::apply(const DiskScanState& state) {
                            : state.kind == DiskScanState::Case::failed ? qs(localized("Yeniden dene"))
                                                                        : qs(localized("Yeniden tara")));
       start_->setIcon(idle ? symbolIcon("magnifyingglass", start_->palette().color(QPalette::ButtonText)) : QIcon());
-      stack_->setCurrentWidget(startPage_);
+      showPage(startPage_);
       break;
     }
     case DiskScanState::Case::scanning:
       progress_->setProgress(state.progress);
-      stack_->setCurrentWidget(progress_);
+      showPage(progress_);
       break;
     case DiskScanState::Case::finished:
       if (!result_ || resultShown_ != state.result) {
         if (result_) {
-          stack_->removeWidget(result_);
+          result_->hide();
           result_->deleteLater();
         }
-        result_ = new DiskScanResultView(state.result, stack_);
+        result_ = new DiskScanResultView(state.result, pages_);
+        result_->setVisible(false);
         resultShown_ = state.result;
         connect(result_, &DiskScanResultView::rescanRequested, this, [this] { store_.startDiskScan(); });
         connect(result_, &DiskScanResultView::revealRequested, this, [this](const QString& path) {
           if (reveal_) reveal_(path);
         });
-        stack_->addWidget(result_);
+        pages_->layout()->addWidget(result_);
       }
-      stack_->setCurrentWidget(result_);
+      showPage(result_);
       break;
   }
   updateNotice();
-  // The stack takes the height of the page on show, not the tallest page.
-  for (int i = 0; i < stack_->count(); ++i) {
-    QWidget* page = stack_->widget(i);
-    page->setSizePolicy(QSizePolicy::Preferred,
-                        page == stack_->currentWidget() ? QSizePolicy::Preferred : QSizePolicy::Ignored);
+}
+
+void DiskScanSectionView::showPage(QWidget* page) {
+  for (QWidget* p : {startPage_, static_cast<QWidget*>(progress_), static_cast<QWidget*>(result_)}) {
+    if (p && p != page) showIf(p, false);
   }
-  stack_->adjustSize();
-  stack_->updateGeometry();
+  showIf(page, true);
 }
 
 // ---- page ----------------------------------------------------------------------------------------

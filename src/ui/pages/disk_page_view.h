@@ -16,7 +16,6 @@
 class QLabel;
 class QProgressBar;
 class QPushButton;
-class QStackedWidget;
 
 namespace kovra {
 class ArayuzDetailModel;
@@ -146,6 +145,7 @@ class DiskScanSectionView : public DetailSectionView {
  private:
   void apply(const DiskScanState& state);
   void updateNotice();
+  void showPage(QWidget* page);
 
   Store& store_;
   AccessCheck accessCheck_;
@@ -153,7 +153,7 @@ class DiskScanSectionView : public DetailSectionView {
   std::optional<bool> hasFullDiskAccess_;
   bool checkedOnce_ = false;
   DiskScanState::Case shown_ = DiskScanState::Case::idle;
-  QStackedWidget* stack_;
+  QWidget* pages_;
   QWidget* startPage_;
   QLabel* intro_;
   QWidget* failure_;

@@ -29,6 +29,7 @@ class Gallery : public PageFixture {
     for (int i = 0; i < 10; ++i) {
       list.apps.push_back(makeApp("app" + std::to_string(i), names[i], static_cast<uint64_t>(2.4e9 / (i + 1)),
                                   0.31 / (i + 1), true, 2 + i % 4));
+      for (auto& p : list.apps.back().processes) p.pid += 100 * (i + 1);  // pids unique across apps
     }
     list.apps.push_back(makeApp("system", "Sistem ve arka plan", 900'000'000, 0.04, false, 5));
     list.unreadableCount = 37;
@@ -37,10 +38,6 @@ class Gallery : public PageFixture {
                      SwapUsage{4ull << 30, 300ull << 20}};
     memorySampler->box.set(m);
     diskSampler->box.set(DiskSnapshot{994'662'584'320ull, 412'000'000'000ull, std::string("Ev")});
-    ProcessNetworkSnapshot traffic;
-    for (int i = 0; i < 4; ++i) {
-      traffic.entries.push_back({1000 + i * 0, names[i] + std::string("-0"), 0, 0, 0, 0});
-    }
     for (int i = 0; i < 300; ++i) {
       const double t = i / 20.0;
       cpuSampler->box.set(CPUSnapshot{0.25 + 0.2 * std::sin(t), 0.17 + 0.1 * std::sin(t), 0.08, 8});
@@ -83,10 +80,10 @@ TEST_F(Gallery, Pages) {
   {
     MemoryDetailView page(context());
     auto previous = setConfirmHandler([](const ConfirmRequest&, QWidget*, ConfirmDone done) { done(true); });
-    page.appList()->toggle("app1");
-    page.appList()->requestForce("app1");
     page.appList()->toggle("app3");
     page.appList()->requestQuit("app3");
+    page.appList()->toggle("app1");
+    page.appList()->requestForce("app1");
     setConfirmHandler(previous);
     save(&page, "memory");
   }
@@ -94,8 +91,10 @@ TEST_F(Gallery, Pages) {
     NetworkDetailView page(context(true));
     for (int i = 0; i < 3; ++i) {
       ProcessNetworkSnapshot traffic;
-      traffic.entries.push_back({1000, "Firefox-0", 0, 0, static_cast<uint64_t>(8e6 * (i + 1)), static_cast<uint64_t>(4e5 * (i + 1))});
-      traffic.entries.push_back({1000, "Slack-0", 0, 0, static_cast<uint64_t>(1e6 * (i + 1)), static_cast<uint64_t>(2e5 * (i + 1))});
+      traffic.entries.push_back({1100, "firefox", 2.1e6, 4e4, static_cast<uint64_t>(8e6 * (i + 1)),
+                                 static_cast<uint64_t>(4e5 * (i + 1))});
+      traffic.entries.push_back({1300, "slack", 1.2e5, 9e3, static_cast<uint64_t>(1e6 * (i + 1)),
+                                 static_cast<uint64_t>(2e5 * (i + 1))});
       processNetworkSampler->box.set(traffic);
       tick();
     }
