@@ -144,7 +144,7 @@ AppRowView::AppRowView(ArayuzAppMetric metric, const std::string& id, QWidget* p
   column->setSpacing(2);
   button_ = new AppRowButton(this);
   column->addWidget(button_);
-  connect(button_, &QAbstractButton::clicked, this, [this] { emit toggleRequested(id_); });
+  connect(button_, &QAbstractButton::clicked, this, [this] { Q_EMIT toggleRequested(id_); });
 
   details_ = new QWidget(this);
   auto* detailColumn = new QVBoxLayout(details_);
@@ -168,8 +168,8 @@ AppRowView::AppRowView(ArayuzAppMetric metric, const std::string& id, QWidget* p
   detailColumn->addWidget(buttons_);
   cannotQuit_ = makeLabel(qs(localized("Bu grup buradan kapatılamaz.")), TextRole::secondaryCallout, details_);
   detailColumn->addWidget(cannotQuit_);
-  connect(quit_, &QPushButton::clicked, this, [this] { emit quitRequested(id_); });
-  connect(force_, &QPushButton::clicked, this, [this] { emit forceRequested(id_); });
+  connect(quit_, &QPushButton::clicked, this, [this] { Q_EMIT quitRequested(id_); });
+  connect(force_, &QPushButton::clicked, this, [this] { Q_EMIT forceRequested(id_); });
 
   note_ = new QWidget(details_);
   auto* noteRow = new QHBoxLayout(note_);
@@ -270,8 +270,8 @@ void AppRowView::updateArmed(bool armed, const QString& name) {
   row->addWidget(armedCancel_);
   row->addWidget(armedForce_);
   armedBox_->addBelow(buttons);
-  connect(armedCancel_, &QPushButton::clicked, this, [this] { emit cancelForceRequested(id_); });
-  connect(armedForce_, &QPushButton::clicked, this, [this] { emit confirmForceRequested(id_); });
+  connect(armedCancel_, &QPushButton::clicked, this, [this] { Q_EMIT cancelForceRequested(id_); });
+  connect(armedForce_, &QPushButton::clicked, this, [this] { Q_EMIT confirmForceRequested(id_); });
   // Between the quit buttons and the note.
   auto* column = static_cast<QVBoxLayout*>(details_->layout());
   column->insertWidget(column->indexOf(note_), armedBox_);

@@ -157,7 +157,7 @@ DiskItemRowView::DiskItemRowView(const DiskItem& item, QWidget* parent) : QWidge
   reveal_->setAccessibleDescription(name_->text());
   row->addWidget(reveal_);
   setAccessibleName(name_->text() + ", " + size_->text());
-  connect(reveal_, &QPushButton::clicked, this, [this, path] { emit revealRequested(path); });
+  connect(reveal_, &QPushButton::clicked, this, [this, path] { Q_EMIT revealRequested(path); });
 }
 
 DiskItemListView::DiskItemListView(const QString& title, const std::vector<DiskItem>& items, QWidget* parent)

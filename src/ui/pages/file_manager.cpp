@@ -1,5 +1,3 @@
-// The log header comes before Qt, whose "emit" keyword would clash with LogChannel::emit.
-#include "core/log.h"
 #include "ui/pages/file_manager.h"
 
 #include <QDBusMessage>
@@ -8,6 +6,8 @@
 #include <QDesktopServices>
 #include <QFileInfo>
 #include <QUrl>
+
+#include "core/log.h"
 
 namespace kovra::ui {
 

@@ -1,8 +1,6 @@
-// The log header comes before Qt, whose "emit" keyword would clash with LogChannel::emit.
-#include "core/log.h"
-// (Qt after this line)
 #include <QPushButton>
 
+#include "core/log.h"
 #include "page_fixture.h"
 #include "ui/pages/app_list_view.h"
 #include "ui/pages/confirmation.h"

@@ -71,7 +71,7 @@ TEST_F(PagesTest, RangePickerIsLabelledAndDrivesTheModel) {
   EXPECT_EQ(history->titleLabel()->text(), QString::fromUtf8("Geçmiş"));
   EXPECT_EQ(history->chart()->accessibleName(), QString::fromUtf8("Geçmiş grafiği"));
   history->rangePicker()->setCurrentIndex(2);
-  emit history->rangePicker()->activated(2);
+  Q_EMIT history->rangePicker()->activated(2);
   EXPECT_EQ(detail->historyRange().value(), ArayuzChartRange::oneHour);
   EXPECT_TRUE(history->chart()->isEmpty());
   EXPECT_TRUE(shownIn(history->chart()->emptyLabel(), history));
