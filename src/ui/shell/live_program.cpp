@@ -36,7 +36,18 @@ std::vector<HeldMessage>* heldMessages = nullptr;
 // passed on once the connection stands.
 void startupMessageHandler(QtMsgType type, const QMessageLogContext& context, const QString& message) {
   if (type == QtFatalMsg) {
-    std::fputs(kDisplayUnreachableMessage, stderr);
+    // The platform's own complaint ("could not connect to display :1") says more than Qt's
+    // closing message.
+    QString reason = message;
+    if (heldMessages) {
+      for (const auto& held : *heldMessages) {
+        if (held.category.startsWith("qt.qpa.") && held.category != "qt.qpa.plugin") {
+          reason = held.text;
+          break;
+        }
+      }
+    }
+    std::fprintf(stderr, kDisplayUnreachableMessage, reason.simplified().toLocal8Bit().constData());
     ::_exit(1);
   }
   if (heldMessages) heldMessages->push_back({type, QString::fromUtf8(context.category), message});
