@@ -6,6 +6,7 @@
 #include "present/palette.h"
 #include "ui/dashboard/dashboard_view.h"
 #include "ui/dashboard/menu_panel_content.h"
+#include "ui/tray/qt_text_measurer.h"
 
 namespace kovra::ui {
 
@@ -62,6 +63,10 @@ QWidget* makeDetailWidget(CardKind card, ShellContext& context, QWidget* parent)
   return new InterimDetail(card, context, parent);
 }
 
-QImage labelPicture(ShellContext&, qreal) { return {}; }
+QImage labelPicture(ShellContext& context, const QColor& ink, qreal devicePixelRatio) {
+  const auto& rendered = context.label.rendered().value();
+  if (!rendered || context.labelMeasurer == nullptr) return {};
+  return renderLabelPicture(*rendered, *context.labelMeasurer, ink, devicePixelRatio);
+}
 
 }  // namespace kovra::ui
