@@ -16,9 +16,9 @@ QString localizedLabel(std::string_view text) { return QString::fromStdString(lo
 
 DBusMenu::DBusMenu(QObject* parent) : QObject(parent) {
   registerTrayDBusTypes();
-  entries_ = {{openWindowId, localizedLabel("Pencereyi aç"), QStringLiteral("window-new")},
-              {settingsId, localizedLabel("Ayarlar…"), QStringLiteral("preferences-system")},
-              {quitId, localizedLabel("Çık"), QStringLiteral("application-exit")}};
+  entries_ = {{openWindowId, localizedLabel("Pencereyi aç"), QStringLiteral("window-new"), "macwindow"},
+              {settingsId, localizedLabel("Ayarlar…"), QStringLiteral("preferences-system"), "gearshape"},
+              {quitId, localizedLabel("Çık"), QStringLiteral("application-exit"), "power"}};
   new DBusMenuAdaptor(this);
 }
 

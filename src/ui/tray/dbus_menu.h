@@ -23,7 +23,8 @@ class DBusMenu : public QObject, public QDBusContext {
   struct Entry {
     int id;
     QString label;
-    QString iconName;
+    QString iconName;           // the desktop theme's name, for panels
+    const char* symbol = "";    // the program's own symbol, for its local menu
   };
 
   explicit DBusMenu(QObject* parent = nullptr);

@@ -25,20 +25,20 @@ void drawRing(QPainter& p, int size, int percent) {
   const qreal inset = width / 2 + 1.5;
   const QRectF box(inset, inset, size - 2 * inset, size - 2 * inset);
 
+  // The free share: a mid grey that shows on light and dark panels alike.
   QPainterPath track;
   track.addEllipse(box);
-  QColor faint = kInk;
-  faint.setAlpha(90);
-  QPen rim(kRim, width + 2);
-  p.strokePath(track, rim);
-  p.strokePath(track, QPen(faint, width));
+  p.strokePath(track, QPen(QColor(128, 128, 128, 210), width));
 
+  // The used share: light ink with a dark rim, clockwise from the top.
   const int share = std::clamp(percent, 0, 100);
   if (share == 0) return;
   QPainterPath arc;
   arc.arcMoveTo(box, 90);
-  arc.arcTo(box, 90, -3.6 * share);  // clockwise from the top
-  p.strokePath(arc, QPen(kInk, width, Qt::SolidLine, share == 100 ? Qt::FlatCap : Qt::RoundCap));
+  arc.arcTo(box, 90, -3.6 * share);
+  const Qt::PenCapStyle cap = share == 100 ? Qt::FlatCap : Qt::RoundCap;
+  p.strokePath(arc, QPen(kRim, width + 2, Qt::SolidLine, cap));
+  p.strokePath(arc, QPen(kInk, width, Qt::SolidLine, cap));
 }
 
 void drawTrace(QPainter& p, int size) {

@@ -5,6 +5,7 @@
 #include <QDBusMessage>
 #include <QDBusServiceWatcher>
 #include <QIcon>
+#include <QPalette>
 #include <QMenu>
 #include <QPixmap>
 #include <QSystemTrayIcon>
@@ -18,6 +19,7 @@
 #include "core/log.h"
 #include "present/menu_bar_label_model.h"
 #include "store/store.h"
+#include "ui/common/symbols.h"
 #include "ui/tray/dbus_menu.h"
 #include "ui/tray/dbus_reply.h"
 #include "ui/tray/status_notifier_item.h"
@@ -48,7 +50,8 @@ TrayPresence::TrayPresence(ArayuzMenuBarLabelModel& label, Store& store, const Q
       contextMenu_(std::make_unique<QMenu>()) {
   item_ = new StatusNotifierItem(QDBusObjectPath(QString::fromLatin1(menuPath)), this);
   for (const auto& entry : menu_->entries()) {
-    QAction* action = contextMenu_->addAction(QIcon::fromTheme(entry.iconName), entry.label);
+    const QColor tint = contextMenu_->palette().color(QPalette::Text);
+    QAction* action = contextMenu_->addAction(symbolIcon(entry.symbol, tint), entry.label);
     const int id = entry.id;
     connect(action, &QAction::triggered, this, [this, id] { menu_->activate(id); });
   }

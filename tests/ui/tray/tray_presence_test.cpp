@@ -239,7 +239,10 @@ TEST_F(TrayPresenceTest, ActivateAndSecondaryActivateReachTheProgramEveryTime) {
   itemCall(path, iface, QStringLiteral("ContextMenu"), {10, 10});
   EXPECT_TRUE(spinUntil([&] { return presence->contextMenu()->isVisible(); }));
   QStringList texts;
-  for (auto* action : presence->contextMenu()->actions()) texts.push_back(action->text());
+  for (auto* action : presence->contextMenu()->actions()) {
+    texts.push_back(action->text());
+    EXPECT_FALSE(action->icon().isNull());
+  }
   EXPECT_EQ(texts, (QStringList{QStringLiteral("Pencereyi aç"), QStringLiteral("Ayarlar…"), QStringLiteral("Çık")}));
   presence->contextMenu()->actions().at(1)->trigger();
   EXPECT_TRUE(spinUntil([&] { return settingsCount == 1; }));
