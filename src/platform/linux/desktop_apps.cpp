@@ -60,13 +60,7 @@ std::pair<std::string, std::optional<uint32_t>> splitGroupKey(const std::string&
 DesktopApps::DesktopApps(const ProcTable& table, DesktopIndex& index, uint32_t ownUid)
     : table_(table), index_(index), ownUid_(ownUid) {}
 
-std::optional<ProcFacts> DesktopApps::facts(int32_t pid) const {
-  std::string text;
-  if (!table_.readFile(pidFile(pid, "stat"), text, 4096)) return std::nullopt;
-  auto s = parseProcStat(text);
-  if (!s) return std::nullopt;
-  return ProcFacts{s->startTime, s->ppid, s->state, std::string(s->comm)};
-}
+std::optional<ProcFacts> DesktopApps::facts(int32_t pid) const { return table_.facts(pid); }
 
 std::optional<uint32_t> DesktopApps::realUid(int32_t pid) const {
   std::string text;

@@ -28,13 +28,6 @@ namespace kovra::linux_proc {
 // short name.
 bool isSessionInfrastructure(std::string_view program);
 
-struct ProcFacts {
-  uint64_t startTime = 0;
-  int64_t ppid = 0;
-  char state = '?';
-  std::string comm;
-};
-
 class DesktopApps {
  public:
   DesktopApps(const ProcTable& table, DesktopIndex& index, uint32_t ownUid);
