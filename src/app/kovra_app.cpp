@@ -15,9 +15,21 @@ void applyOpenOverride(std::optional<ArayuzOpenOverride::Target> target, ArayuzN
 }
 
 KovraApp::KovraApp(KovraAppParts parts) {
-  if (ArayuzVisibilityOverride::isForceVisible()) Log::ui.log("KOVRA_FORCE_VISIBLE etkin");
-  applyOpenOverride(ArayuzOpenOverride::target(), navigation_);
+  logOverrides(navigation_);
+  build(std::move(parts));
+}
 
+KovraApp::KovraApp(const std::function<KovraAppParts()>& makeParts) {
+  logOverrides(navigation_);
+  build(makeParts());
+}
+
+void KovraApp::logOverrides(ArayuzNavigation& navigation) {
+  if (ArayuzVisibilityOverride::isForceVisible()) Log::ui.log("KOVRA_FORCE_VISIBLE etkin");
+  applyOpenOverride(ArayuzOpenOverride::target(), navigation);
+}
+
+void KovraApp::build(KovraAppParts parts) {
   store_ = std::make_unique<Store>(std::move(parts.samplers), std::move(parts.settings), std::move(parts.notifier),
                                    std::move(parts.clock), terminateRefreshDelay,
                                    StoreEnvironment{parts.executor, std::move(parts.sampleQueues), std::nullopt});

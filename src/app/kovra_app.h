@@ -3,6 +3,7 @@
 // main sequence. The front end supplies the main sequence, the text measurer and the notifier,
 // then builds its windows on top of this.
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -45,6 +46,9 @@ class KovraApp {
   // or preview run), the dashboard, detail and label models, and wires the label's tick to the
   // other two (held weakly). The label's timer starts unless this is a test run.
   explicit KovraApp(KovraAppParts parts);
+  // The same, with the parts built only after the overrides were logged (the live start-up order:
+  // overrides, sampler set, settings, notifier, store).
+  explicit KovraApp(const std::function<KovraAppParts()>& makeParts);
   KovraApp(const KovraApp&) = delete;
   KovraApp& operator=(const KovraApp&) = delete;
 
@@ -58,6 +62,9 @@ class KovraApp {
   static std::shared_ptr<SettingsContract> standardSettings();
 
  private:
+  static void logOverrides(ArayuzNavigation& navigation);
+  void build(KovraAppParts parts);
+
   ArayuzNavigation navigation_;
   std::unique_ptr<Store> store_;
   std::shared_ptr<ArayuzDashboardModel> dashboard_;

@@ -1,0 +1,77 @@
+#!/usr/bin/env bash
+# What the live program costs while it sits in the tray: CPU share of one core, wake-ups per
+# second across all its threads, and resident memory, measured from /proc over a run under a
+# private virtual X server with a stand-in tray host on a private session bus.
+#
+# Usage: bench/idle_cost.sh [minutes, default 10] [tray|cpu]
+#   tray  only the tray item is shown (goals: <= 0.05 % of one core, <= 2 wake-ups/s, RSS <= 60 MB)
+#   cpu   the main window is open on the CPU page as well (goal: <= 2 % of one core)
+set -euo pipefail
+
+root=$(cd "$(dirname "$0")/.." && pwd)
+minutes=${1:-10}
+mode=${2:-tray}
+build=$root/build/release
+
+export CMAKE_CXX_COMPILER_LAUNCHER=${CMAKE_CXX_COMPILER_LAUNCHER:-ccache}
+[ -f "$build/build.ninja" ] || cmake --preset release -DKOVRA_UI=ON >/dev/null
+cmake --build "$build" --target kovra kovra_sni_watcher -j2 >/dev/null
+
+work=$(mktemp -d)
+chmod 700 "$work"
+pids=()
+cleanup() {
+  for p in "${pids[@]}"; do kill -TERM -- "-$p" 2>/dev/null || true; done
+  sleep 0.3
+  for p in "${pids[@]}"; do kill -KILL -- "-$p" 2>/dev/null || true; done
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+setsid Xvfb -displayfd 3 -screen 0 1600x1200x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
+pids+=($!)
+setsid dbus-daemon --session --nofork --print-address=1 >"$work/bus" 2>/dev/null &
+pids+=($!)
+for _ in $(seq 100); do [ -s "$work/display" ] && [ -s "$work/bus" ] && break; sleep 0.1; done
+export DISPLAY=":$(head -n1 "$work/display")"
+export DBUS_SESSION_BUS_ADDRESS=$(head -n1 "$work/bus")
+export XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work KOVRA_LOG=stderr
+
+setsid "$build/bench/kovra_sni_watcher" >"$work/watcher.log" 2>&1 &
+pids+=($!)
+for _ in $(seq 100); do grep -q ready "$work/watcher.log" 2>/dev/null && break; sleep 0.1; done
+
+extra=()
+[ "$mode" = cpu ] && extra=(KOVRA_OPEN=cpu KOVRA_FORCE_VISIBLE=1)
+env "${extra[@]}" setsid "$build/src/kovra" >"$work/kovra.log" 2>&1 &
+pid=$!
+pids+=("$pid")
+
+# Let start-up and the first readings pass before measuring.
+sleep 15
+kill -0 "$pid" 2>/dev/null || { echo "idle_cost: kovra ended early:"; cat "$work/kovra.log"; exit 1; }
+
+ticks=$(getconf CLK_TCK)
+cpu_ticks() { awk '{print $14 + $15}' "/proc/$pid/stat"; }
+# Nanoseconds on a processor, summed over the live threads (finer than clock ticks).
+run_ns() { cat /proc/"$pid"/task/*/schedstat 2>/dev/null | awk '{s += $1} END {printf "%.0f", s}'; }
+switches() {
+  cat /proc/"$pid"/task/*/status 2>/dev/null |
+    awk '/^(voluntary|nonvoluntary)_ctxt_switches/ {s += $2} END {print s}'
+}
+
+t0=$(date +%s.%N); c0=$(cpu_ticks); w0=$(switches); n0=$(run_ns)
+sleep "$(awk -v m="$minutes" 'BEGIN {print m * 60}')"
+t1=$(date +%s.%N); c1=$(cpu_ticks); w1=$(switches); n1=$(run_ns)
+rss=$(awk '/^VmRSS/ {print $2}' "/proc/$pid/status")
+threads=$(ls "/proc/$pid/task" | wc -l)
+
+awk -v mode="$mode" -v t0="$t0" -v t1="$t1" -v c0="$c0" -v c1="$c1" -v w0="$w0" -v w1="$w1" \
+    -v n0="$n0" -v n1="$n1" -v hz="$ticks" -v rss="$rss" -v threads="$threads" 'BEGIN {
+  d = t1 - t0
+  printf "mode: %s, measured %.0f s, %d threads\n", mode, d, threads
+  printf "cpu: %.4f %% of one core (scheduler time; %.3f %% from clock ticks)\n", 100 * (n1 - n0) / 1e9 / d, 100 * (c1 - c0) / hz / d
+  printf "wake-ups: %.2f per second (context switches, all threads)\n", (w1 - w0) / d
+  printf "rss: %.1f MB\n", rss / 1024
+}'
+grep -c registered "$work/watcher.log" | awk '{print "tray registrations seen by the watcher: " $1}'

@@ -1,0 +1,124 @@
+#include "ui/shell/live_program.h"
+
+#include <QApplication>
+#include <QDBusConnection>
+
+#include <csignal>
+#include <cstdio>
+#include <memory>
+#include <vector>
+#include <unistd.h>
+
+#include "app/kovra_app.h"
+#include "core/log.h"
+#include "core/runtime.h"
+#include "logic/notifying.h"
+#include "ui/common/qt_executor.h"
+#include "ui/shell/display_check.h"
+#include "ui/shell/shell.h"
+#include "ui/shell/single_instance.h"
+#include "ui/shell/stop_signals.h"
+
+namespace kovra::ui {
+
+namespace {
+
+QtMessageHandler previousHandler = nullptr;
+struct HeldMessage {
+  QtMsgType type;
+  QString category;
+  QString text;
+};
+std::vector<HeldMessage>* heldMessages = nullptr;
+
+// While Qt connects to the display: a platform that cannot start ends the program with one
+// clear line and status 1 instead of Qt's abort and core dump. Other messages are held and
+// passed on once the connection stands.
+void startupMessageHandler(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+  if (type == QtFatalMsg) {
+    std::fputs(kDisplayUnreachableMessage, stderr);
+    ::_exit(1);
+  }
+  if (heldMessages) heldMessages->push_back({type, QString::fromUtf8(context.category), message});
+}
+
+void releaseHeldMessages() {
+  qInstallMessageHandler(previousHandler);
+  for (const auto& m : *heldMessages) {
+    const QByteArray category = m.category.toUtf8();
+    QMessageLogContext context(nullptr, 0, nullptr, category.constData());
+    if (previousHandler) {
+      previousHandler(m.type, context, m.text);
+    } else {
+      std::fprintf(stderr, "%s\n", m.text.toLocal8Bit().constData());
+    }
+  }
+  delete heldMessages;
+  heldMessages = nullptr;
+}
+
+std::shared_ptr<MantikNotifying> makeNotifier() { return std::make_shared<MantikRecordingNotifier>(); }
+
+}  // namespace
+
+int runLiveProgram(int argc, char** argv) {
+  if (!hasDisplayEnvironment()) {
+    std::fputs(kNoDisplayMessage, stderr);
+    return 1;
+  }
+  StopSignals::install();
+
+  heldMessages = new std::vector<HeldMessage>;
+  previousHandler = qInstallMessageHandler(startupMessageHandler);
+  QApplication application(argc, argv);
+  releaseHeldMessages();
+  QApplication::setApplicationName(QStringLiteral("Kovra"));
+  QApplication::setDesktopFileName(QStringLiteral("kovra"));
+  QApplication::setQuitOnLastWindowClosed(false);
+
+  StopSignals stopSignals;
+  QObject::connect(&stopSignals, &StopSignals::stopRequested, &application, [](int signalNumber) {
+    Log::ui.info(signalNumber == SIGINT ? "SIGINT alındı, kapanıyor." : "SIGTERM alındı, kapanıyor.");
+    QCoreApplication::quit();
+  });
+
+  SingleInstance instance(QDBusConnection::sessionBus(), SingleInstance::standardLockPath());
+  if (instance.claim() == SingleInstance::Claim::alreadyRunning) return 0;
+
+  QtExecutor executor;
+  ArayuzFixedWidthMeasurer measurer;
+  std::shared_ptr<SettingsContract> settings;
+  auto kovra = std::make_unique<KovraApp>([&] {
+    auto samplers = SamplerSet::live();
+    settings = KovraApp::standardSettings();
+    auto notifier = makeNotifier();
+    return KovraAppParts{executor, measurer, std::move(samplers), settings, std::move(notifier),
+                         MantikClock::system(), nullptr};
+  });
+
+  ShellContext context{kovra->store(),
+                       *settings,
+                       *kovra->dashboard(),
+                       *kovra->detail(),
+                       kovra->navigation(),
+                       kovra->label(),
+                       executor,
+                       !Runtime::isRunningTests(),
+                       ArayuzVisibilityOverride::isForceVisible(),
+                       ArayuzOpenOverride::target()};
+  auto shell = std::make_unique<Shell>(context);
+  QObject::connect(&instance, &SingleInstance::activateRequested, shell.get(), &Shell::openMainWindow);
+  shell->start();
+
+  application.exec();
+
+  // The tray item leaves the bus and the windows close before the store stops its loops and
+  // reaps the traffic tool.
+  shell->shutdown();
+  shell.reset();
+  kovra.reset();
+  StopSignals::uninstall();
+  return 0;
+}
+
+}  // namespace kovra::ui

@@ -1,0 +1,172 @@
+// The main window and the menu panel: visibility reaches the store at once, the content goes
+// half a second (virtual) after hiding, the navigation path drives the pages, and closing the
+// main window does not end the program.
+
+#include <QApplication>
+#include <QTimer>
+#include <QToolButton>
+
+#include "core/log.h"
+#include "shell_fixture.h"
+#include "ui/shell/main_window.h"
+#include "ui/shell/menu_panel.h"
+#include "ui/shell/navigation_stack.h"
+#include "ui/shell/shell.h"
+
+namespace kovra::ui::testing {
+namespace {
+
+using Kind = MantikSampleKind;
+
+class WindowsTest : public ShellFixture {};
+
+TEST_F(WindowsTest, MainWindowVisibilityStartsAndStopsLoopsAndReleasesContentAfterHalfASecond) {
+  LogCapture log;
+  auto ctx = context();
+  MainWindow window(ctx, {});
+  EXPECT_EQ(window.windowTitle(), "Kovra");
+  EXPECT_EQ(window.size(), QSize(820, 760));
+  EXPECT_EQ(window.minimumSize(), QSize(640, 520));
+  EXPECT_FALSE(loopRuns(Kind::cpu));
+  EXPECT_EQ(window.content(), nullptr);
+
+  window.bringForward();
+  settle();
+  EXPECT_TRUE(store->isVisible(Surface::mainWindow));
+  EXPECT_TRUE(loopRuns(Kind::cpu));
+  EXPECT_TRUE(loopRuns(Kind::battery));
+  ASSERT_NE(window.content(), nullptr);
+  EXPECT_EQ(dashboard->visibleSurfaces().count(Surface::mainWindow), 1u);
+
+  // Closed and reopened within half a second: the same content stays.
+  QWidget* content = window.content();
+  window.close();
+  settle();
+  EXPECT_FALSE(store->isVisible(Surface::mainWindow));  // told at once
+  EXPECT_FALSE(loopRuns(Kind::cpu));
+  ex.advance(0.4);
+  EXPECT_EQ(window.content(), content);
+  window.bringForward();
+  settle();
+  ex.advance(1.0);
+  EXPECT_EQ(window.content(), content);
+  EXPECT_TRUE(loopRuns(Kind::cpu));
+
+  // Hidden for longer: released, with the log line.
+  window.close();
+  settle();
+  ex.advance(0.49);
+  EXPECT_NE(window.content(), nullptr);
+  ex.advance(0.02);
+  EXPECT_EQ(window.content(), nullptr);
+  EXPECT_EQ(log.count("ana pencere görünür: false (zamanlayıcı: içerik kaldırıldı)"), 1u);
+  EXPECT_EQ(log.count("ana pencere görünür: true (ekranda)"), 2u);
+}
+
+TEST_F(WindowsTest, NetworkPageOnThePathSamplesPerAppTrafficOnlyWhileTheWindowShows) {
+  auto ctx = context();
+  MainWindow window(ctx, {});
+  navigation.open(CardKind::network);
+  window.bringForward();
+  settle();
+  EXPECT_TRUE(store->isVisible(Surface::networkDetail));
+  EXPECT_TRUE(loopRuns(Kind::processNetwork));
+  window.close();
+  settle();
+  EXPECT_FALSE(store->isVisible(Surface::networkDetail));
+  EXPECT_FALSE(loopRuns(Kind::processNetwork));
+}
+
+TEST_F(WindowsTest, PathChangesPushAndPopPagesInPlace) {
+  auto ctx = context();
+  MainWindow window(ctx, {});
+  window.bringForward();
+  settle();
+  auto* stack = qobject_cast<NavigationStack*>(window.content());
+  ASSERT_NE(stack, nullptr);
+  EXPECT_EQ(stack->currentPage(), stack->dashboard());
+  EXPECT_FALSE(stack->backButton()->isVisibleTo(stack));
+
+  navigation.open(CardKind::cpu);
+  EXPECT_EQ(stack->pageCards(), std::vector<CardKind>{CardKind::cpu});
+  EXPECT_EQ(detail->activeDetail(), CardKind::cpu);
+  EXPECT_TRUE(stack->backButton()->isVisibleTo(stack));
+  QWidget* cpuPage = stack->currentPage();
+
+  navigation.path.set({CardKind::cpu, CardKind::memory});
+  EXPECT_EQ(stack->pageCards(), (std::vector<CardKind>{CardKind::cpu, CardKind::memory}));
+  EXPECT_EQ(detail->activeDetail(), CardKind::memory);
+
+  stack->backButton()->click();
+  EXPECT_EQ(navigation.path.value(), std::vector<CardKind>{CardKind::cpu});
+  EXPECT_EQ(stack->currentPage(), cpuPage);  // the page below was kept as it was
+
+  // A card opened from the panel replaces the whole path.
+  navigation.open(CardKind::disk);
+  EXPECT_EQ(stack->pageCards(), std::vector<CardKind>{CardKind::disk});
+  stack->backButton()->click();
+  EXPECT_EQ(stack->currentPage(), stack->dashboard());
+  EXPECT_FALSE(detail->activeDetail().has_value());
+}
+
+TEST_F(WindowsTest, MenuPanelVisibilityReachesTheStoreAndKeepsItsHeightWhileReleased) {
+  auto ctx = context();
+  MenuPanel panel(ctx, {});
+  EXPECT_EQ(panel.width(), 420);
+  EXPECT_EQ(panel.placeholderHeight(), 380);
+  EXPECT_TRUE(panel.windowFlags().testFlag(Qt::Popup));
+
+  panel.showAt(QPoint(300, 0));
+  settle();
+  EXPECT_TRUE(store->isVisible(Surface::menuPanel));
+  EXPECT_TRUE(loopRuns(Kind::cpu));
+  ASSERT_NE(panel.content(), nullptr);
+  const int measured = panel.height();
+
+  panel.toggleAt(QPoint(300, 0));  // the second activation closes it
+  EXPECT_FALSE(panel.isVisible());
+  settle();
+  EXPECT_FALSE(store->isVisible(Surface::menuPanel));
+  EXPECT_FALSE(loopRuns(Kind::cpu));
+  ex.advance(0.6);
+  EXPECT_EQ(panel.content(), nullptr);
+  EXPECT_EQ(panel.placeholderHeight(), measured);
+  EXPECT_EQ(panel.sizeHint().height(), measured);
+}
+
+TEST(PanelPlacement, StaysInsideTheAvailableAreaOnEverySide) {
+  const QRect screen(0, 0, 1920, 1080);
+  const QSize size(420, 500);
+  // A top panel: centred below the click.
+  EXPECT_EQ(placePanel({960, 10}, size, screen), QRect(750, 10, 420, 500));
+  // At the right edge: pushed left, never off screen.
+  EXPECT_EQ(placePanel({1910, 10}, size, screen).right(), 1919);
+  EXPECT_EQ(placePanel({5, 10}, size, screen).left(), 0);
+  // A bottom panel: above the click.
+  EXPECT_EQ(placePanel({960, 1075}, size, screen).bottom(), 1074);
+  // A second screen to the right, with a bar taking its top 30 px.
+  const QRect second(1920, 30, 1280, 994);
+  EXPECT_TRUE(second.contains(placePanel({3190, 0}, size, second)));
+  // Taller than the area: the top stays visible.
+  EXPECT_EQ(placePanel({100, 100}, QSize(420, 2000), screen).top(), 0);
+}
+
+TEST_F(WindowsTest, ClosingTheMainWindowLeavesTheProgramRunning) {
+  auto ctx = context();
+  Shell shell(ctx);
+  shell.openMainWindow();
+  settle();
+  ASSERT_TRUE(shell.mainWindow()->isVisible());
+  int status = -1;
+  QTimer::singleShot(0, [&] {
+    shell.mainWindow()->close();
+    // Runs after anything the close queued, a quit included.
+    QTimer::singleShot(0, [] { QCoreApplication::exit(42); });
+  });
+  status = QCoreApplication::exec();
+  EXPECT_EQ(status, 42);
+  EXPECT_FALSE(shell.mainWindow()->isVisible());
+}
+
+}  // namespace
+}  // namespace kovra::ui::testing
