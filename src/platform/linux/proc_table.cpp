@@ -1,6 +1,7 @@
 #include "platform/linux/proc_table.h"
 
 #include <fcntl.h>
+#include <sys/ioctl.h>
 #include <sys/resource.h>
 #include <sys/syscall.h>
 #include <time.h>
@@ -90,6 +91,23 @@ void copyName(std::string_view name, ProcReading& r) {
   r.commLength = static_cast<uint8_t>(std::min(name.size(), r.comm.size()));
   std::memcpy(r.comm.data(), name.data(), r.commLength);
 }
+
+// The pidfd information query of Linux 6.13 (linux/pidfd.h), declared here for older headers.
+struct PidfdInfo {
+  uint64_t mask;
+  uint64_t cgroupid;
+  uint32_t pid, tgid, ppid, ruid, rgid, euid, egid, suid, sgid, fsuid, fsgid;
+  int32_t exitCode;
+};
+static_assert(sizeof(PidfdInfo) == 64);
+constexpr uint64_t kPidfdInfoCreds = 1u << 1;
+constexpr uint64_t kPidfdInfoCgroupId = 1u << 2;
+constexpr unsigned long kPidfdGetInfo = _IOWR(0xFF, 11, PidfdInfo);
+#ifndef SYS_pidfd_open
+#define SYS_pidfd_open 434
+#endif
+
+std::atomic<bool> gPidfdInfoMissing{false};
 
 bool isGoneOrRefused(int error) { return error == ENOENT || error == ESRCH || error == EACCES || error == EPERM; }
 
@@ -318,7 +336,8 @@ Result<ProcReading, int> ProcTable::readFresh(int32_t pid) {
   ProcReading r;
   if (!fillReading({stat, static_cast<size_t>(a)}, {statm, static_cast<size_t>(b)}, r)) return fail(EINVAL);
   if (auto s = parseProcStat({stat, static_cast<size_t>(a)})) {
-    facts_.insert_or_assign(pid, ProcFacts{s->startTime, s->ppid, s->state, std::string(s->comm)});
+    facts_.insert_or_assign(pid, ProcFacts{s->startTime, s->ppid, s->state, std::string(s->comm),
+                                           (s->flags & kKernelThreadFlag) != 0});
   }
   if (clock) {
     r.cpuTicks = *cpu;
@@ -341,11 +360,51 @@ std::optional<ProcFacts> ProcTable::facts(int32_t pid) const {
   char stat[2048];
   ssize_t n = rootFd_ < 0 ? -1 : readOnce(rootFd_, pid, "stat", stat, sizeof stat - 1);
   if (n >= 0) {
-    if (auto s = parseProcStat({stat, static_cast<size_t>(n)})) f = ProcFacts{s->startTime, s->ppid, s->state, std::string(s->comm)};
+    if (auto s = parseProcStat({stat, static_cast<size_t>(n)})) {
+      f = ProcFacts{s->startTime, s->ppid, s->state, std::string(s->comm), (s->flags & kKernelThreadFlag) != 0};
+    }
   }
   // Failures other than a vanished or refused process are not remembered.
   if (f || (n < 0 && isGoneOrRefused(errno))) facts_.insert_or_assign(pid, f);
   return f;
+}
+
+std::optional<PidInfo> ProcTable::pidInfo(int32_t pid) const {
+  if (root_ != "/proc" || pid <= 0 || gPidfdInfoMissing.load(std::memory_order_relaxed)) return std::nullopt;
+  int fd = static_cast<int>(::syscall(SYS_pidfd_open, pid, 0));
+  if (fd < 0) {
+    if (errno == ENOSYS) gPidfdInfoMissing = true;
+    return std::nullopt;
+  }
+  PidfdInfo info{};
+  info.mask = kPidfdInfoCreds | kPidfdInfoCgroupId;
+  int r = ::ioctl(fd, kPidfdGetInfo, &info);
+  int error = errno;
+  ::close(fd);
+  if (r != 0) {
+    if (error == ENOTTY || error == EINVAL || error == EOPNOTSUPP) gPidfdInfoMissing = true;
+    return std::nullopt;
+  }
+  if ((info.mask & kPidfdInfoCreds) == 0) return std::nullopt;
+  PidInfo out;
+  out.realUid = info.ruid;
+  out.cgroupId = (info.mask & kPidfdInfoCgroupId) != 0 ? info.cgroupid : 0;
+  return out;
+}
+
+bool ProcTable::unifiedCgroupsOnly() const {
+  static const bool unified = [] {
+    std::string text;
+    int fd = ::open("/proc/self/cgroup", O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    char chunk[4096];
+    ssize_t n;
+    while ((n = ::read(fd, chunk, sizeof chunk)) > 0) text.append(chunk, static_cast<size_t>(n));
+    ::close(fd);
+    // One line, "0::/path".
+    return text.starts_with("0::") && text.find('\n') == text.size() - 1;
+  }();
+  return root_ == "/proc" && unified;
 }
 
 bool ProcTable::readFile(std::string_view relative, std::string& out, size_t limit) const {

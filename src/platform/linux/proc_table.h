@@ -47,6 +47,13 @@ struct ProcFacts {
   int64_t ppid = 0;
   char state = '?';
   std::string comm;
+  bool isKernelThread = false;
+};
+
+// What a pidfd tells about a live process without any text to format.
+struct PidInfo {
+  uint32_t realUid = 0;
+  uint64_t cgroupId = 0;  // of the unified hierarchy
 };
 
 enum class CpuTimeSource {
@@ -88,6 +95,12 @@ class ProcTable {
   Result<ProcReading, int> read(int32_t pid);
   // The stat facts of a process, read at most once per listing (a fresh read() provides them).
   std::optional<ProcFacts> facts(int32_t pid) const;
+  // The real user and cgroup of a process through a pidfd; absent on kernels without that
+  // query (before 6.13), outside the real /proc, or when the process has gone.
+  std::optional<PidInfo> pidInfo(int32_t pid) const;
+  // True when the machine has only the unified cgroup hierarchy, so a cgroup id names one
+  // cgroup path for good.
+  bool unifiedCgroupsOnly() const;
 
   // Processes whose files are kept open.
   size_t keptCount() const { return entries_.size(); }

@@ -253,6 +253,22 @@ TEST(ProcTable, TheDescriptorLimitIsDecidedOnce) {
   EXPECT_EQ(&descriptorPlan(), &plan);
 }
 
+TEST(ProcTable, PidInfoAgreesWithStatusAndKernelThreadsAreMarked) {
+  ProcTable t;
+  (void)listAll(t);
+  auto info = t.pidInfo(::getpid());
+  if (info) {
+    EXPECT_EQ(info->realUid, ::getuid());
+    EXPECT_NE(info->cgroupId, 0u);
+  }
+  ProcTable fake("/nonexistent");
+  EXPECT_FALSE(fake.pidInfo(::getpid()));
+  auto own = t.facts(::getpid());
+  ASSERT_TRUE(own);
+  EXPECT_FALSE(own->isKernelThread);
+  if (auto kthreadd = t.facts(2); kthreadd && kthreadd->comm == "kthreadd") EXPECT_TRUE(kthreadd->isKernelThread);
+}
+
 TEST(ProcTable, CommEscapesAreUndone) {
   std::array<char, 64> out{};
   EXPECT_EQ(unescapeComm("a\\\\b\\n c\n", out), std::string_view("a\\b\n c"));
