@@ -266,7 +266,9 @@ TEST(ProcTable, PidInfoAgreesWithStatusAndKernelThreadsAreMarked) {
   auto own = t.facts(::getpid());
   ASSERT_TRUE(own);
   EXPECT_FALSE(own->isKernelThread);
-  if (auto kthreadd = t.facts(2); kthreadd && kthreadd->comm == "kthreadd") EXPECT_TRUE(kthreadd->isKernelThread);
+  if (auto kthreadd = t.facts(2); kthreadd && kthreadd->comm == "kthreadd") {
+    EXPECT_TRUE(kthreadd->isKernelThread);
+  }
 }
 
 TEST(ProcTable, CommEscapesAreUndone) {
