@@ -44,4 +44,7 @@ function(kovra_test_dir name dir)
   gtest_discover_tests(${name}
     PROPERTIES LABELS "${_label}" ENVIRONMENT "XCTestConfigurationFilePath=kovra"
     DISCOVERY_TIMEOUT 60)
+  if("threaded" IN_LIST T_LABELS)
+    set_property(GLOBAL APPEND PROPERTY KOVRA_THREADED_TESTS ${name})
+  endif()
 endfunction()

@@ -15,6 +15,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       if (pid < 1 || row.pid != pid || !kovra::isValidUtf8(row.name)) std::abort();
     }
     if (parsed->skippedLines < 0) std::abort();
+    // A pid listed more than once is never a row.
+    for (int32_t pid : parsed->conflicting) {
+      if (parsed->rows.contains(pid)) std::abort();
+    }
   }
   // The row and header readers on their own, with the raw (possibly invalid) bytes.
   (void)kovra::parseNettopRow(text, size % 2 == 0);

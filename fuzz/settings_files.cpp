@@ -14,8 +14,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string_view text(reinterpret_cast<const char*>(data), size);
 
   if (auto doc = kovra::parseSettingsDocument(text)) {
-    const std::string again = doc->dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
-    if (!kovra::parseSettingsDocument(again)) std::abort();
+    // Written back, it reads the same: as many members, each value the same.
+    const std::string again = doc->text();
+    auto reread = kovra::parseSettingsDocument(again);
+    if (!reread || reread->size() != doc->size() || reread->text() != again) std::abort();
+    doc->set("kovra.rateUnit", "bits");
+    auto changed = kovra::parseSettingsDocument(doc->text());
+    if (!changed || changed->find("kovra.rateUnit") == nullptr || *changed->find("kovra.rateUnit") != "bits") std::abort();
   }
 
   (void)kovra::parseAutostartEntry(text);

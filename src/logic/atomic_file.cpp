@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -21,6 +22,26 @@ std::string parentOf(const std::string& path) {
   return path.substr(0, slash);
 }
 
+std::string baseOf(const std::string& path) {
+  auto slash = path.find_last_of('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// Opens a folder that files may be written in: this user's own, and no one else may write in it.
+Result<UniqueFd, std::string> openOwnFolder(const std::string& folder) {
+  UniqueFd dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (!dir.valid()) return Failure{describeErrno("open", folder, errno)};
+  struct stat st {};
+  if (::fstat(dir.get(), &st) != 0) return Failure{describeErrno("fstat", folder, errno)};
+  if (st.st_uid != ::geteuid() || (st.st_mode & (S_IWGRP | S_IWOTH)) != 0) {
+    return Failure{folder + ": klasör bu kullanıcının değil ya da başka kullanıcılar yazabiliyor, yazılmadı"};
+  }
+  return dir;
+}
+
+FileIdentity identityOf(const struct stat& st, bool isLink) {
+  return FileIdentity{true, isLink, static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino)};
+}
 
 }  // namespace
 
@@ -44,30 +65,69 @@ Result<Unit, std::string> makeFolders(const std::string& path, unsigned mode) {
   return Unit{};
 }
 
-Result<Unit, std::string> writeAtomically(const std::string& requestedPath, std::string_view contents,
-                                          unsigned mode) {
-  // A symbolic link (say, into a dotfiles folder) stays a link: the file it points to is replaced.
-  std::string path = requestedPath;
-  struct stat linkInfo {};
-  if (::lstat(path.c_str(), &linkInfo) == 0 && S_ISLNK(linkInfo.st_mode)) {
-    if (char* resolved = ::realpath(path.c_str(), nullptr)) {
-      path = resolved;
-      std::free(resolved);
-    }
-  }
+Result<Unit, std::string> checkFolderOf(const std::string& path) {
   const std::string folder = parentOf(path);
   auto made = makeFolders(folder);
   if (!made.ok()) return made;
+  auto dir = openOwnFolder(folder);
+  if (!dir.ok()) return Failure{dir.error()};
+  return Unit{};
+}
 
-  const std::string temporary = path + ".tmp-" + std::to_string(::getpid());
-  UniqueFd fd(::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, mode));
-  if (fd.get() < 0) return Failure{describeErrno("open", temporary, errno)};
+Result<FileIdentity, std::string> writeAtomically(const std::string& path, std::string_view contents, unsigned mode,
+                                                  const std::optional<FileIdentity>& seen) {
+  const std::string folder = parentOf(path);
+  const std::string name = baseOf(path);
+  auto made = makeFolders(folder);
+  if (!made.ok()) return Failure{made.error()};
+  auto dir = openOwnFolder(folder);
+  if (!dir.ok()) return Failure{dir.error()};
 
-  auto fail = [&](std::string_view call) -> Result<Unit, std::string> {
+  // A symbolic link (say, into a dotfiles folder) stays a link and the file it points to is
+  // replaced, but only the link the caller read, still pointing where it did.
+  struct stat st {};
+  const bool isLink = ::fstatat(dir->get(), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(st.st_mode);
+  auto sameLinkAsSeen = [&]() {
+    struct stat target {};
+    return ::fstatat(dir->get(), name.c_str(), &target, 0) == 0 && S_ISREG(target.st_mode) && seen &&
+           seen->isLink && seen->exists && seen->device == static_cast<uint64_t>(target.st_dev) &&
+           seen->inode == static_cast<uint64_t>(target.st_ino);
+  };
+  const std::string changedLink = path + ": okunduğundan beri değişmiş bir bağlantı, izlenmedi";
+  std::string targetFolder = folder;
+  std::string targetName = name;
+  UniqueFd linkedDir;
+  int targetDir = dir->get();
+  if (isLink) {
+    if (!sameLinkAsSeen()) return Failure{changedLink};
+    char* resolved = ::realpath(path.c_str(), nullptr);
+    if (resolved == nullptr) return Failure{describeErrno("realpath", path, errno)};
+    const std::string target = resolved;
+    std::free(resolved);
+    targetFolder = parentOf(target);
+    targetName = baseOf(target);
+    auto opened = openOwnFolder(targetFolder);
+    if (!opened.ok()) return Failure{opened.error()};
+    linkedDir = std::move(*opened);
+    targetDir = linkedDir.get();
+  }
+
+  static std::atomic<unsigned> serial{0};
+  std::string temporary;
+  UniqueFd fd;
+  for (int attempt = 0; attempt < 100 && !fd.valid(); ++attempt) {
+    temporary = "." + targetName + ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(serial++);
+    fd.reset(::openat(targetDir, temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode));
+    if (!fd.valid() && errno != EEXIST) break;
+  }
+  const std::string temporaryPath = targetFolder + "/" + temporary;
+  if (!fd.valid()) return Failure{describeErrno("open", temporaryPath, errno)};
+
+  auto fail = [&](std::string_view call) -> Result<FileIdentity, std::string> {
     const int error = errno;
-    ::close(fd.release());
-    ::unlink(temporary.c_str());
-    return Failure{describeErrno(call, temporary, error)};
+    fd.reset();
+    ::unlinkat(targetDir, temporary.c_str(), 0);
+    return Failure{describeErrno(call, temporaryPath, error)};
   };
 
   size_t written = 0;
@@ -80,28 +140,46 @@ Result<Unit, std::string> writeAtomically(const std::string& requestedPath, std:
     written += static_cast<size_t>(n);
   }
   if (::fsync(fd.get()) != 0) return fail("fsync");
+  struct stat made_st {};
+  if (::fstat(fd.get(), &made_st) != 0) return fail("fstat");
   if (::close(fd.release()) != 0) {
     const int error = errno;
-    ::unlink(temporary.c_str());
-    return Failure{describeErrno("close", temporary, error)};
+    ::unlinkat(targetDir, temporary.c_str(), 0);
+    return Failure{describeErrno("close", temporaryPath, error)};
   }
-  if (::rename(temporary.c_str(), path.c_str()) != 0) {
+  // The link may have been pointed elsewhere while the file was written.
+  if (isLink && !sameLinkAsSeen()) {
+    ::unlinkat(targetDir, temporary.c_str(), 0);
+    return Failure{changedLink};
+  }
+  if (::renameat(targetDir, temporary.c_str(), targetDir, targetName.c_str()) != 0) {
     const int error = errno;
-    ::unlink(temporary.c_str());
-    return Failure{describeErrno("rename", path, error)};
+    ::unlinkat(targetDir, temporary.c_str(), 0);
+    return Failure{describeErrno("rename", targetFolder + "/" + targetName, error)};
   }
   // Make the rename itself durable; a failure here leaves a correct file, so it is not reported.
-  UniqueFd dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  if (dir.get() >= 0) ::fsync(dir.get());
-  return Unit{};
+  ::fsync(targetDir);
+  return identityOf(made_st, isLink);
 }
 
-Result<std::string, ReadError> readWhole(const std::string& path, size_t maxBytes) {
-  UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-  if (fd.get() < 0) {
+Result<std::string, ReadError> readWhole(const std::string& path, size_t maxBytes, FileIdentity* seen) {
+  FileIdentity identity;
+  // Never wait for a writer (a named pipe) and never follow a link unawares.
+  UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW));
+  if (!fd.valid() && errno == ELOOP) {
+    identity.isLink = true;
+    fd.reset(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+  }
+  if (seen != nullptr) *seen = identity;
+  if (!fd.valid()) {
     const int error = errno;
     return Failure{ReadError{error == ENOENT || error == ENOTDIR, describeErrno("open", path, error)}};
   }
+  struct stat st {};
+  if (::fstat(fd.get(), &st) != 0) return Failure{ReadError{false, describeErrno("fstat", path, errno)}};
+  if (!S_ISREG(st.st_mode)) return Failure{ReadError{false, path + ": düzenli bir dosya değil"}};
+  identity = identityOf(st, identity.isLink);
+  if (seen != nullptr) *seen = identity;
   std::string out;
   char buffer[16384];
   for (;;) {

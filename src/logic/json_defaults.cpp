@@ -1,42 +1,22 @@
 #include "logic/json_defaults.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <chrono>
 #include <ctime>
+#include <variant>
 
 #include "core/log.h"
-#include "logic/atomic_file.h"
+#include "core/unique_fd.h"
 #include "logic/xdg_paths.h"
 
 namespace kovra {
 
 namespace {
-
-// Settings are flat; anything deeper than this is not ours and would only cost stack to parse.
-constexpr int kMaxDepth = 32;
-
-// Depth of the deepest bracket nesting, counting only brackets outside strings.
-int nestingDepth(std::string_view text) {
-  int depth = 0;
-  int deepest = 0;
-  bool inString = false;
-  bool escaped = false;
-  for (char c : text) {
-    if (inString) {
-      if (escaped) escaped = false;
-      else if (c == '\\') escaped = true;
-      else if (c == '"') inString = false;
-      continue;
-    }
-    if (c == '"') inString = true;
-    else if (c == '[' || c == '{') deepest = std::max(deepest, ++depth);
-    else if (c == ']' || c == '}') --depth;
-    if (deepest > kMaxDepth) break;
-  }
-  return deepest;
-}
 
 std::string timestampForName() {
   const std::time_t t = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
@@ -52,22 +32,38 @@ bool exists(const std::string& path) {
   return ::lstat(path.c_str(), &st) == 0;
 }
 
+class FolderLock {
+ public:
+  explicit FolderLock(const std::string& path) {
+    const auto slash = path.find_last_of('/');
+    const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+    fd_.reset(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!fd_.valid()) return;
+    for (int attempt = 0; attempt < 20; ++attempt) {
+      if (::flock(fd_.get(), LOCK_EX | LOCK_NB) == 0 || errno != EWOULDBLOCK) return;
+      ::usleep(10'000);
+    }
+  }
+  // Closing the descriptor lets the lock go.
+
+ private:
+  UniqueFd fd_;
+};
+
+nlohmann::json toJson(const DefaultsValue& value) {
+  return std::visit([](const auto& v) { return nlohmann::json(v); }, value);
+}
+
 }  // namespace
 
-std::optional<nlohmann::json> parseSettingsDocument(std::string_view text, std::string* error) {
-  auto fail = [&](std::string why) -> std::optional<nlohmann::json> {
-    if (error) *error = std::move(why);
-    return std::nullopt;
-  };
-  if (nestingDepth(text) > kMaxDepth) return fail("iç içe geçme çok derin");
-  nlohmann::json doc = nlohmann::json::parse(text, nullptr, /*allow_exceptions=*/false);
-  if (doc.is_discarded()) return fail("geçerli JSON değil");
-  if (!doc.is_object()) return fail("bir JSON nesnesi değil");
-  return doc;
+std::optional<SettingsDocument> parseSettingsDocument(std::string_view text, std::string* error) {
+  return SettingsDocument::parse(text, error);
 }
 
 JsonFileDefaults::JsonFileDefaults(std::string path) : path_(std::move(path)) {
-  auto text = FileIO::readWhole(path_);
+  FileIO::FileIdentity identity;
+  auto text = FileIO::readWhole(path_, 1 << 20, &identity);
+  seen_ = identity;
   if (!text.ok()) {
     if (text.error().missing) return;  // a fresh user: nothing stored yet
     needsKeepingAside_ = true;
@@ -75,7 +71,7 @@ JsonFileDefaults::JsonFileDefaults(std::string path) : path_(std::move(path)) {
     return;
   }
   std::string why;
-  if (auto doc = parseSettingsDocument(*text, &why)) {
+  if (auto doc = SettingsDocument::parse(*text, &why)) {
     document_ = std::move(*doc);
   } else {
     needsKeepingAside_ = true;
@@ -84,9 +80,9 @@ JsonFileDefaults::JsonFileDefaults(std::string path) : path_(std::move(path)) {
 }
 
 std::optional<DefaultsValue> JsonFileDefaults::object(std::string_view key) const {
-  auto it = document_.find(key);
-  if (it == document_.end()) return std::nullopt;
-  const nlohmann::json& v = *it;
+  const nlohmann::json* found = document_.find(key);
+  if (found == nullptr) return std::nullopt;
+  const nlohmann::json& v = *found;
   if (v.is_boolean()) return DefaultsValue(v.get<bool>());
   if (v.is_number_integer() && !v.is_number_unsigned()) return DefaultsValue(v.get<int64_t>());
   if (v.is_number_unsigned()) {
@@ -100,14 +96,53 @@ std::optional<DefaultsValue> JsonFileDefaults::object(std::string_view key) cons
 }
 
 void JsonFileDefaults::set(std::string_view key, DefaultsValue value) {
-  std::visit([&](const auto& v) { document_[std::string(key)] = v; }, value);
+  document_.set(std::string(key), toJson(value));
+  pending_.insert_or_assign(std::string(key), std::move(value));
+  write();
+}
+
+void JsonFileDefaults::write() {
+  // In a folder that is not safe to write in, nothing is touched, not even a file to keep aside.
+  if (auto folder = FileIO::checkFolderOf(path_); !folder.ok()) {
+    reportWriteProblem("Ayarlar kaydedilemedi: " + folder.error());
+    return;
+  }
+  // Two copies writing at once would each start from the file without the other's change: the
+  // folder's lock makes them take turns. A copy that holds it for long (stopped, say) is not
+  // waited for beyond a fifth of a second.
+  const FolderLock lock(path_);
+  // Another running copy may have written since this one read: start from the file as it is now.
+  FileIO::FileIdentity now;
+  SettingsDocument base = document_;
+  auto text = FileIO::readWhole(path_, 1 << 20, &now);
+  if (text.ok()) {
+    std::string why;
+    if (auto doc = SettingsDocument::parse(*text, &why)) {
+      base = std::move(*doc);
+    } else if (!needsKeepingAside_) {
+      needsKeepingAside_ = true;
+      Log::store.error("Ayarlar dosyası bozuk, varsayılanlar kullanılıyor: " + path_ + ": " + why);
+    }
+  } else if (text.error().missing) {
+    base = SettingsDocument();
+  } else if (!needsKeepingAside_) {
+    needsKeepingAside_ = true;
+    Log::store.error("Ayarlar dosyası okunamadı, varsayılanlar kullanılıyor: " + text.error().description);
+  }
   // Never overwrite a file we could not read: it moves aside first, or nothing is written.
   if (!keepAsideIfNeeded()) return;
-  const std::string text = document_.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
-  auto written = FileIO::writeAtomically(path_, text);
+  for (const auto& [key, value] : pending_) base.set(key, toJson(value));
+  // A link is written through only if it is the one read before (when this copy started or last
+  // wrote), still pointing at the same file.
+  auto written = FileIO::writeAtomically(path_, base.text(), 0600, seen_);
   if (!written.ok()) {
     reportWriteProblem("Ayarlar kaydedilemedi: " + written.error());
-  } else if (!lastWriteError_.empty()) {
+    return;
+  }
+  seen_ = *written;
+  document_ = std::move(base);
+  pending_.clear();
+  if (!lastWriteError_.empty()) {
     Log::store.log("Ayarlar yeniden kaydedilebiliyor.");
     lastWriteError_.clear();
   }

@@ -145,8 +145,8 @@ std::optional<std::string> XdgAutostartLoginItem::systemEntryPath() const {
 
 namespace {
 
-bool entryEnabled(const std::string& path) {
-  auto text = FileIO::readWhole(path);
+bool entryEnabled(const std::string& path, FileIO::FileIdentity* seen = nullptr) {
+  auto text = FileIO::readWhole(path, 1 << 20, seen);
   return text.ok() && parseAutostartEntry(*text).isEnabled();
 }
 
@@ -155,13 +155,20 @@ bool entryEnabled(const std::string& path) {
 LoginItemStatus XdgAutostartLoginItem::status() {
   // The user's entry, whatever it says, shadows every system-wide one of the same name.
   const std::string user = userEntryPath();
-  if (exists(user)) return entryEnabled(user) ? LoginItemStatus::enabled : LoginItemStatus::notRegistered;
+  FileIO::FileIdentity seen;
+  const bool userEnabled = entryEnabled(user, &seen);
+  userEntrySeen_ = seen;
+  if (exists(user)) return userEnabled ? LoginItemStatus::enabled : LoginItemStatus::notRegistered;
   if (auto system = systemEntryPath(); system && entryEnabled(*system)) return LoginItemStatus::enabled;
   return LoginItemStatus::notRegistered;
 }
 
 Result<Unit, std::string> XdgAutostartLoginItem::writeUserEntry(const std::string& contents) {
-  return FileIO::writeAtomically(userEntryPath(), contents, 0644);
+  // The same rules as the settings: a link is written through only if it is the one last read.
+  auto written = FileIO::writeAtomically(userEntryPath(), contents, 0644, userEntrySeen_);
+  if (!written.ok()) return Failure{written.error()};
+  userEntrySeen_ = *written;
+  return Unit{};
 }
 
 Result<Unit, std::string> XdgAutostartLoginItem::registerItem() {

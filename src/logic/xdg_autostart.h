@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "logic/atomic_file.h"
 #include "logic/login_item.h"
 
 namespace kovra {
@@ -51,6 +52,8 @@ class XdgAutostartLoginItem final : public LoginItemService {
   std::string userConfigDir_;
   std::vector<std::string> systemConfigDirs_;
   std::string execCommand_;
+  // What the user's entry path named when it was last read or written.
+  std::optional<FileIO::FileIdentity> userEntrySeen_;
 };
 
 }  // namespace kovra

@@ -14,6 +14,9 @@ struct RunningApplication {
   bool isTerminated = false;
   std::optional<std::string> bundlePath;        // the app group key
   std::optional<std::string> bundleIdentifier;
+  // When the process started, as the platform counts it (0: unknown). With the pid it names one
+  // process: a pid handed on to a new process has another start.
+  uint64_t startTime = 0;
   bool operator==(const RunningApplication&) const = default;
 };
 
@@ -27,7 +30,8 @@ class AppControl {
   virtual bool isProtectedGroup(const std::string& groupPath) = 0;
   // The user's running applications, asked afresh.
   virtual std::vector<RunningApplication> runningApplications() = 0;
-  // Asks one application to quit (force: at once); true when the request was accepted.
+  // Asks one application to quit (force: at once); true when the request was accepted. Nothing is
+  // sent when the pid now belongs to another process than the one listed.
   virtual bool requestQuit(const RunningApplication& app, bool force) = 0;
 };
 

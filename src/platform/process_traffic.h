@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/result.h"
@@ -11,15 +12,31 @@ namespace kovra {
 
 struct ProcessTraffic {
   int32_t pid = 0;
-  std::string name;            // the kernel's short name of the process, control bytes replaced
+  std::string name;            // the kernel's short name of the process, made fit for the listing
   uint64_t bytesReceived = 0;  // summed over the process's open external TCP connections
   uint64_t bytesSent = 0;
   bool operator==(const ProcessTraffic&) const = default;
 };
 
+struct TrafficReading {
+  std::vector<ProcessTraffic> processes;
+  // The search for the processes holding the sockets stopped at its limit: some processes that
+  // own connections may be missing (none is listed with only part of its connections).
+  bool partial = false;
+};
+
 // Every process that owns an open TCP connection to another host, in pid order, with the byte
 // counters of those connections. Loopback traffic is left out. Connections owned by processes
 // this program may not inspect are not counted. Fails with the failing call and its error.
-Result<std::vector<ProcessTraffic>, std::string> readProcessTraffic();
+Result<TrafficReading, std::string> readProcessTraffic();
+
+// A process name as the listing may carry it: valid UTF-8 in which every control character (C0,
+// DEL, C1), line or paragraph separator (U+2028, U+2029) and comma is replaced by "?", so that no
+// name can end a line or a column.
+std::string listingName(std::string_view raw);
+
+// The tool's output: the header ",bytes_in,bytes_out," (",partial,bytes_in,bytes_out," for a
+// partial reading; columns in the requested order), then "name.pid,<first>,<second>," per process.
+std::string renderTrafficListing(const TrafficReading& reading, bool bytesInFirst);
 
 }  // namespace kovra

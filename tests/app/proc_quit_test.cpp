@@ -122,6 +122,33 @@ TEST(ProcessQuit, SystemGroupAndTheProgramItselfAreNotAllowed) {
   EXPECT_EQ(testing::waitEnd(pid, 0), -1);
 }
 
+TEST(ProcessQuit, OnlyTheListedLifeOfAPidIsSignalled) {
+  Rig rig;
+  pid_t pid = rig.launch("stays");
+  linux_proc::LinuxAppControl control("/proc", *rig.index);
+  std::optional<platform::RunningApplication> listed;
+  for (const auto& app : control.runningApplications()) {
+    if (app.pid == pid) listed = app;
+  }
+  ASSERT_TRUE(listed);
+  ASSERT_NE(listed->startTime, 0u);
+
+  // The same pid with another start: the process listed has gone and the pid went to this one.
+  auto earlierLife = *listed;
+  earlierLife.startTime -= 1;
+  EXPECT_FALSE(control.requestQuit(earlierLife, true));
+  auto unknown = *listed;
+  unknown.startTime = 0;
+  EXPECT_FALSE(control.requestQuit(unknown, true));
+  EXPECT_EQ(testing::waitEnd(pid, 0), -1);  // still running
+
+  EXPECT_TRUE(control.requestQuit(*listed, true));
+  EXPECT_EQ(testing::waitEnd(pid, 5), SIGKILL);
+  rig.forget(pid);
+  // Reaped: there is no process left to open, nothing is sent.
+  EXPECT_FALSE(control.requestQuit(*listed, true));
+}
+
 TEST(ProcessQuit, AnotherUsersAppIsNotAllowed) {
   auto uid = testing::otherUser();
   if (!uid) GTEST_SKIP() << "no second user";

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <signal.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -164,6 +166,162 @@ TEST(JsonFileDefaults, WriteFailuresAreLoggedOncePerProblemAndValuesStayInMemory
   db.set("kovra.rateUnit", std::string("bytes"));
   EXPECT_EQ(db.stringValue("kovra.rateUnit"), "bytes");
   EXPECT_EQ(countStartingWith(logs, "Ayarlar kaydedilemedi: mkdir "), 1u);
+}
+
+TEST(JsonFileDefaults, ANumberOutOfRangeDropsOnlyItsMemberAndUnknownMembersKeepTheirText) {
+  testing::TempDir tmp;
+  const std::string path = tmp.write("settings.json",
+                                     "{\"kovra.menuBarShowsMemory\": false, \"kovra.rateUnit\": 1e400,\n"
+                                     " \"other.big\": 123456789012345678901234567890,\n"
+                                     " \"other.id\": 18446744073709551617, \"other.nested\": {\"x\":  [1,2, 3]}}");
+  auto db = std::make_shared<JsonFileDefaults>(path);
+  AppSettings settings(db, std::make_shared<FakeLoginItem>());
+  EXPECT_FALSE(settings.menuBarShowsMemory());  // the readable settings stay
+  EXPECT_EQ(settings.rateUnit(), RateUnit::bytes);
+  EXPECT_FALSE(db->object("kovra.rateUnit").has_value());
+  EXPECT_FALSE(db->keptAsidePath().has_value());
+
+  settings.setNotificationsEnabled(false);
+  const std::string written = slurp(path);
+  EXPECT_NE(written.find("\"kovra.rateUnit\": 1e400"), std::string::npos) << written;
+  EXPECT_NE(written.find("\"other.big\": 123456789012345678901234567890"), std::string::npos) << written;
+  EXPECT_NE(written.find("\"other.id\": 18446744073709551617"), std::string::npos) << written;
+  EXPECT_NE(written.find("\"other.nested\": {\"x\":  [1,2, 3]}"), std::string::npos) << written;
+  EXPECT_NE(written.find("\"kovra.notificationsEnabled\": false"), std::string::npos) << written;
+  EXPECT_FALSE(JsonFileDefaults(path).boolValue("kovra.menuBarShowsMemory").value_or(true));
+}
+
+TEST(JsonFileDefaults, TwoRunningCopiesKeepEachOthersSettings) {
+  testing::TempDir tmp;
+  const std::string path = tmp.at("kovra/settings.json");
+  JsonFileDefaults first(path);
+  JsonFileDefaults second(path);
+  first.set("kovra.menuBarShowsMemory", false);
+  second.set("kovra.rateUnit", std::string("bits"));
+  first.set("kovra.notificationsEnabled", false);
+  second.set("kovra.menuBarShowsNetwork", false);
+
+  JsonFileDefaults after(path);
+  EXPECT_EQ(after.boolValue("kovra.menuBarShowsMemory"), false);
+  EXPECT_EQ(after.stringValue("kovra.rateUnit"), "bits");
+  EXPECT_EQ(after.boolValue("kovra.notificationsEnabled"), false);
+  EXPECT_EQ(after.boolValue("kovra.menuBarShowsNetwork"), false);
+  // A write also shows what the other copy wrote.
+  EXPECT_EQ(second.boolValue("kovra.notificationsEnabled"), false);
+
+  // A key changed by the other copy since is not put back by an unrelated write.
+  second.set("kovra.menuBarShowsMemory", true);
+  first.set("kovra.rateUnit", std::string("bytes"));
+  EXPECT_EQ(JsonFileDefaults(path).boolValue("kovra.menuBarShowsMemory"), true);
+}
+
+TEST(JsonFileDefaults, AFolderOthersCanWriteInIsRefusedAndSettingsStayInMemory) {
+  LogCapture logs;
+  testing::TempDir tmp;
+  const std::string folder = tmp.at("shared");
+  fs::create_directories(folder);
+  ::chmod(folder.c_str(), 01777);
+  const std::string victim = tmp.write("home/.bashrc", "echo hello\n");
+  ASSERT_EQ(::symlink(victim.c_str(), (folder + "/settings.json").c_str()), 0);
+  JsonFileDefaults db(folder + "/settings.json");
+  db.set("kovra.rateUnit", std::string("bits"));
+  db.set("kovra.rateUnit", std::string("bytes"));
+  EXPECT_EQ(db.stringValue("kovra.rateUnit"), "bytes");
+  EXPECT_EQ(slurp(victim), "echo hello\n");
+  EXPECT_EQ(countStartingWith(logs, "Ayarlar kaydedilemedi: " + folder + ": klasör"), 1u);
+
+  if (::geteuid() == 0) {
+    // Not writable by others, but another user's.
+    const std::string theirs = tmp.at("theirs");
+    fs::create_directories(theirs);
+    ASSERT_EQ(::chown(theirs.c_str(), 65534, 65534), 0);
+    JsonFileDefaults other(theirs + "/settings.json");
+    other.set("kovra.rateUnit", std::string("bits"));
+    EXPECT_FALSE(fs::exists(theirs + "/settings.json"));
+  }
+}
+
+TEST(JsonFileDefaults, ALinkIsWrittenThroughOnlyIfItStillPointsWhereItDidWhenRead) {
+  testing::TempDir tmp;
+  const std::string dotfile = tmp.write("dotfiles/kovra.json", R"({"kovra.rateUnit": "bytes"})");
+  const std::string victim = tmp.write("home/.bashrc", "echo hello\n");
+  fs::create_directories(tmp.at("config"));
+  const std::string path = tmp.at("config/settings.json");
+  fs::create_symlink(dotfile, path);
+  {
+    JsonFileDefaults db(path);
+    fs::remove(path);
+    fs::create_symlink(victim, path);  // pointed elsewhere after reading
+    db.set("kovra.rateUnit", std::string("bits"));
+    EXPECT_EQ(slurp(victim), "echo hello\n");
+    EXPECT_EQ(nlohmann::json::parse(slurp(dotfile))["kovra.rateUnit"], "bytes");
+  }
+  {
+    // A plain file when read, a link at the write.
+    fs::remove(path);
+    tmp.write("config/settings.json", "{}");
+    JsonFileDefaults db(path);
+    fs::remove(path);
+    fs::create_symlink(victim, path);
+    db.set("kovra.rateUnit", std::string("bits"));
+    EXPECT_EQ(slurp(victim), "echo hello\n");
+  }
+  {
+    // The same link, written twice: its file is replaced each time and the link kept.
+    fs::remove(path);
+    fs::create_symlink(dotfile, path);
+    JsonFileDefaults db(path);
+    db.set("kovra.rateUnit", std::string("bits"));
+    db.set("kovra.menuBarShowsMemory", false);
+    EXPECT_TRUE(fs::is_symlink(path));
+    EXPECT_EQ(nlohmann::json::parse(slurp(dotfile))["kovra.menuBarShowsMemory"], false);
+    EXPECT_EQ(nlohmann::json::parse(slurp(dotfile))["kovra.rateUnit"], "bits");
+  }
+}
+
+TEST(JsonFileDefaults, TheTemporaryFileIsAlwaysANewOne) {
+  testing::TempDir tmp;
+  const std::string path = tmp.write("kovra/settings.json", "{}");
+  const std::string victim = tmp.write("kovra-victim", "precious\n");
+  // Names a temporary file could take are already taken, by links to another file.
+  ASSERT_EQ(::link(victim.c_str(), (path + ".tmp-" + std::to_string(::getpid())).c_str()), 0);
+  for (int serial = 0; serial < 1000; ++serial) {
+    const std::string name = tmp.at("kovra/.settings.json.tmp-" + std::to_string(::getpid()) + "-" + std::to_string(serial));
+    ASSERT_EQ(::link(victim.c_str(), name.c_str()), 0);
+  }
+  JsonFileDefaults db(path);
+  db.set("kovra.rateUnit", std::string("bits"));
+  EXPECT_EQ(slurp(victim), "precious\n");
+}
+
+TEST(JsonFileDefaults, ANamedPipeAtThePathNeitherBlocksNorIsReadAndIsKeptAside) {
+  LogCapture logs;
+  testing::TempDir tmp;
+  const std::string path = tmp.at("settings.json");
+  ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
+  // In a child, so that a start-up that blocks cannot hang the test run.
+  pid_t child = ::fork();
+  if (child == 0) {
+    JsonFileDefaults db(path);
+    ::_exit(db.boolValue("kovra.menuBarShowsMemory").has_value() ? 1 : 0);
+  }
+  ASSERT_GT(child, 0);
+  int status = -1;
+  for (int i = 0; i < 3000 && ::waitpid(child, &status, WNOHANG) == 0; ++i) ::usleep(10'000);
+  if (::waitpid(child, &status, WNOHANG) == 0) {
+    ::kill(child, SIGKILL);
+    ::waitpid(child, &status, 0);
+    FAIL() << "reading the settings blocked on a named pipe";
+  }
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+
+  JsonFileDefaults db(path);
+  EXPECT_EQ(countStartingWith(logs, "Ayarlar dosyası okunamadı"), 1u);
+  db.set("kovra.menuBarShowsMemory", false);
+  ASSERT_TRUE(db.keptAsidePath().has_value());
+  EXPECT_TRUE(fs::is_fifo(*db.keptAsidePath()));
+  EXPECT_TRUE(fs::is_regular_file(path));
+  EXPECT_EQ(countStartingWith(logs, "Ayarlar dosyası okunamadı"), 1u);
 }
 
 TEST(JsonFileDefaults, StandardPathFollowsXdgConfigHome) {

@@ -102,6 +102,36 @@ TEST(XdgAutostart, UserEntryShadowsSystemOnesAndTheFirstSystemFolderWins) {
   EXPECT_FALSE(fs::exists(d.userEntry()));
 }
 
+TEST(XdgAutostart, TheEntryIsWrittenUnderTheSameRulesAsTheSettings) {
+  Dirs d;
+  const std::string victim = d.tmp.write("home/.bashrc", "echo hello\n");
+  // A folder others can write in.
+  fs::create_directories(d.user + "/autostart");
+  ::chmod((d.user + "/autostart").c_str(), 0777);
+  EXPECT_FALSE(d.item.registerItem().ok());
+  EXPECT_FALSE(fs::exists(d.userEntry()));
+  ::chmod((d.user + "/autostart").c_str(), 0700);
+
+  // A link that was read, then pointed elsewhere.
+  const std::string dotfile = d.tmp.write("dotfiles/kovra.desktop", "[Desktop Entry]\nType=Application\nHidden=true\n");
+  fs::create_symlink(dotfile, d.userEntry());
+  EXPECT_EQ(d.item.status(), LoginItemStatus::notRegistered);
+  fs::remove(d.userEntry());
+  fs::create_symlink(victim, d.userEntry());
+  EXPECT_FALSE(d.item.registerItem().ok());
+  EXPECT_EQ(slurp(victim), "echo hello\n");
+
+  // The link as read: its file is replaced, the link kept.
+  fs::remove(d.userEntry());
+  fs::create_symlink(dotfile, d.userEntry());
+  EXPECT_EQ(d.item.status(), LoginItemStatus::notRegistered);
+  ASSERT_TRUE(d.item.registerItem().ok());
+  EXPECT_TRUE(fs::is_symlink(d.userEntry()));
+  EXPECT_NE(slurp(dotfile).find("Exec=/usr/bin/kovra"), std::string::npos);
+  EXPECT_EQ(slurp(victim), "echo hello\n");
+  EXPECT_EQ(d.item.status(), LoginItemStatus::enabled);
+}
+
 TEST(XdgAutostart, ExecLineIsQuotedWhenNeeded) {
   testing::TempDir tmp;
   XdgAutostartLoginItem item(tmp.at("cfg"), {}, "/opt/my apps/kovra 100%\"$x");

@@ -1,6 +1,9 @@
 #include "platform/linux/desktop_control.h"
 
+#include "core/unique_fd.h"
+
 #include <signal.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 namespace kovra::linux_proc {
@@ -32,16 +35,27 @@ std::vector<platform::RunningApplication> LinuxAppControl::runningApplications()
     app.pid = t.pid;
     app.bundleIdentifier = apps_.identifier(t.key);
     app.bundlePath = std::move(t.key);
+    auto facts = apps_.facts(t.pid);
+    if (!facts) continue;  // gone meanwhile
+    app.startTime = facts->startTime;
     result.push_back(std::move(app));
   }
   return result;
 }
 
 bool LinuxAppControl::requestQuit(const platform::RunningApplication& app, bool force) {
-  if (app.pid <= 1 || app.pid == ownPID()) return false;
+  if (app.pid <= 1 || app.pid == ownPID() || app.startTime == 0) return false;
+  // The process descriptor holds on to whichever process has the pid now, so it cannot be handed
+  // on while it is checked: the start time read after opening it says whether that is still the
+  // process that was listed, and the signal goes through the descriptor.
+  long opened = ::syscall(SYS_pidfd_open, app.pid, 0);
+  if (opened < 0) return false;  // gone
+  UniqueFd pidfd(static_cast<int>(opened));
+  auto facts = apps_.facts(app.pid);
+  if (!facts || facts->startTime != app.startTime) return false;
   auto uid = apps_.realUid(app.pid);
   if (!uid || *uid != apps_.ownUid()) return false;
-  return ::kill(app.pid, force ? SIGKILL : SIGTERM) == 0;
+  return ::syscall(SYS_pidfd_send_signal, pidfd.get(), force ? SIGKILL : SIGTERM, nullptr, 0) == 0;
 }
 
 }  // namespace kovra::linux_proc

@@ -3,6 +3,7 @@
 // their byte counters, and the map from socket inodes to the processes holding them.
 
 #include <array>
+#include <chrono>
 #include <cstdint>
 #include <span>
 #include <string>
@@ -23,6 +24,7 @@ struct Socket {
   Address local{};
   Address remote{};
   uint64_t inode = 0;
+  uint32_t uid = 0;  // the user the socket was made by
   bool hasCounters = false;  // the reply carried the counters this kernel knows
   uint64_t bytesReceived = 0;
   uint64_t bytesSent = 0;  // sent minus retransmitted, where the kernel reports both
@@ -48,11 +50,35 @@ bool isLoopback(const Address& a);
 bool isUnspecified(const Address& a);
 Address ipv4Address(uint32_t networkOrder);
 
-// Socket inode → owning pid, read from <procRoot>/<pid>/fd; only the inodes in `wanted`. An inode
-// held by several processes goes to the smallest pid. Unreadable processes are passed over.
+// How much one search for socket owners may cost before it gives up.
+struct OwnerScanLimits {
+  size_t maxDescriptors = 1'000'000;                    // descriptor links read
+  std::chrono::nanoseconds maxTime = std::chrono::seconds(1);
+};
+
+struct OwnerScan {
+  std::unordered_map<uint64_t, int32_t> owners;  // socket inode → pid
+  size_t descriptorsRead = 0;
+  size_t processesRead = 0;  // descriptor folders opened
+  // False when a limit ended the search with sockets still unmatched: a process that was not
+  // (or not wholly) read is missing, never listed with part of its sockets.
+  bool complete = true;
+};
+
+// Finds the processes holding the `wanted` socket inodes (each with the uid of the user that made
+// it) through the links under <procRoot>/<pid>/fd. Stops as soon as every wanted inode is
+// matched. Processes running as a user that made one of the still unmatched sockets are read
+// first, then the others; each group by the number of open descriptors (fewest first, where the
+// kernel tells it), then by pid. The first holder of a socket in that order owns it. Unreadable
+// processes are passed over.
+OwnerScan findSocketOwners(const std::string& procRoot, const std::unordered_map<uint64_t, uint32_t>& wanted,
+                           const OwnerScanLimits& limits = {});
+// Socket inode → owning pid, with no user known for the sockets: every process in pid order, so an
+// inode held by several processes goes to the smallest pid; no limits.
 std::unordered_map<uint64_t, int32_t> socketOwners(const std::string& procRoot,
                                                    const std::unordered_set<uint64_t>& wanted);
-// <procRoot>/<pid>/comm without its line end, control bytes replaced by "?"; empty if unreadable.
+// <procRoot>/<pid>/comm without its line end, made fit for the listing (listingName); empty if
+// unreadable.
 std::string processName(const std::string& procRoot, int32_t pid);
 
 }  // namespace kovra::sockdiag

@@ -64,6 +64,7 @@ void parseSocket(const uint8_t* p, size_t len, std::vector<Socket>& out) {
   s.local = addressOf(msg.idiag_family, msg.id.idiag_src);
   s.remote = addressOf(msg.idiag_family, msg.id.idiag_dst);
   s.inode = msg.idiag_inode;
+  s.uid = msg.idiag_uid;
   for (size_t off = align4(sizeof(inet_diag_msg)); off + sizeof(rtattr) <= len;) {
     const auto attr = copyOut<rtattr>(p + off, len - off);
     if (attr.rta_len < sizeof(rtattr) || attr.rta_len > len - off) break;

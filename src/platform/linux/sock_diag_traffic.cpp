@@ -42,32 +42,34 @@ std::set<sockdiag::Address> hostAddresses() {
 
 }  // namespace
 
-Result<std::vector<ProcessTraffic>, std::string> readProcessTraffic() {
+Result<TrafficReading, std::string> readProcessTraffic() {
   auto sockets = sockdiag::dumpTcpSockets();
   if (!sockets) return Failure{sockets.error()};
   const std::set<sockdiag::Address> local = hostAddresses();
 
   std::unordered_map<uint64_t, const sockdiag::Socket*> external;
-  std::unordered_set<uint64_t> inodes;
+  std::unordered_map<uint64_t, uint32_t> wanted;
   for (const sockdiag::Socket& s : *sockets) {
     if (s.inode == 0 || sockdiag::isUnspecified(s.remote)) continue;
     if (sockdiag::isLoopback(s.local) || sockdiag::isLoopback(s.remote) || local.contains(s.remote)) continue;
-    if (external.try_emplace(s.inode, &s).second) inodes.insert(s.inode);
+    if (external.try_emplace(s.inode, &s).second) wanted.emplace(s.inode, s.uid);
   }
 
+  const sockdiag::OwnerScan scan = sockdiag::findSocketOwners("/proc", wanted);
   std::map<int32_t, ProcessTraffic> byPid;
-  for (const auto& [inode, pid] : sockdiag::socketOwners("/proc", inodes)) {
+  for (const auto& [inode, pid] : scan.owners) {
     const sockdiag::Socket& s = *external.at(inode);
     ProcessTraffic& t = byPid[pid];
     t.pid = pid;
     t.bytesReceived = saturatingAdd(t.bytesReceived, s.bytesReceived);
     t.bytesSent = saturatingAdd(t.bytesSent, s.bytesSent);
   }
-  std::vector<ProcessTraffic> result;
-  result.reserve(byPid.size());
+  TrafficReading result;
+  result.partial = !scan.complete;
+  result.processes.reserve(byPid.size());
   for (auto& [pid, t] : byPid) {
     t.name = sockdiag::processName("/proc", pid);
-    result.push_back(std::move(t));
+    result.processes.push_back(std::move(t));
   }
   return result;
 }

@@ -1,5 +1,6 @@
 #include "samplers/network/process_network_parser.h"
 
+#include <algorithm>
 #include <charconv>
 #include <vector>
 
@@ -25,8 +26,10 @@ size_t decodeAt(std::string_view s, size_t i, char32_t& cp) {
   return len;
 }
 
-bool isLineBreak(char32_t c) {
-  return (c >= 0x0A && c <= 0x0D) || c == 0x85 || c == 0x2028 || c == 0x2029;
+// Characters that must not reach a name as they are: controls and the line and paragraph
+// separators.
+bool isControlOrSeparator(char32_t c) {
+  return c < 0x20 || (c >= 0x7F && c <= 0x9F) || c == 0x2028 || c == 0x2029;
 }
 
 // Unicode white space (the White_Space property).
@@ -52,26 +55,55 @@ size_t lastScalarStart(std::string_view s) {
   return i;
 }
 
-std::vector<std::string_view> splitLines(std::string_view text) {
-  std::vector<std::string_view> lines;
-  size_t start = 0;
-  for (size_t i = 0; i < text.size();) {
-    char32_t c;
-    size_t len = decodeAt(text, i, c);
-    if (isLineBreak(c)) {
-      if (i > start) lines.push_back(text.substr(start, i - start));
-      start = i + len;
-    }
-    i += len;
-  }
-  if (start < text.size()) lines.push_back(text.substr(start));
-  return lines;
-}
-
 std::string_view trimSpacesAndTabs(std::string_view s) {
   while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
   while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
   return s;
+}
+
+// Lines end at a line feed only, with a carriage return before it dropped.
+std::vector<std::string_view> splitLines(std::string_view text) {
+  std::vector<std::string_view> lines;
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t end = text.find('\n', start);
+    std::string_view line = text.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    if (!line.empty()) lines.push_back(line);
+    if (end == std::string_view::npos) break;
+    start = end + 1;
+  }
+  return lines;
+}
+
+// The name with every control and separator replaced by "?".
+std::string cleanName(std::string_view name) {
+  std::string out;
+  out.reserve(name.size());
+  for (size_t i = 0; i < name.size();) {
+    char32_t c;
+    size_t len = decodeAt(name, i, c);
+    if (isControlOrSeparator(c)) {
+      out += '?';
+    } else {
+      out.append(name.substr(i, len));
+    }
+    i += len;
+  }
+  return out;
+}
+
+std::vector<std::string_view> headerFields(std::string_view line) {
+  std::vector<std::string_view> fields;
+  size_t start = 0;
+  for (;;) {
+    size_t comma = line.find(',', start);
+    fields.push_back(trimSpacesAndTabs(line.substr(start, comma == std::string_view::npos ? line.npos : comma - start)));
+    if (comma == std::string_view::npos) break;
+    start = comma + 1;
+  }
+  while (!fields.empty() && fields.back().empty()) fields.pop_back();
+  return fields;
 }
 
 // A decimal number with an optional leading "+", nothing else; false on overflow.
@@ -87,21 +119,19 @@ bool parseDecimal(std::string_view text, T& out) {
 
 Result<bool, SamplerError> nettopHeaderOrder(std::string_view line) {
   if (line.empty() || line.front() != ',') return unreadable(kNoHeader);
-  std::vector<std::string_view> fields;
-  size_t start = 0;
-  for (;;) {
-    size_t comma = line.find(',', start);
-    fields.push_back(trimSpacesAndTabs(line.substr(start, comma == std::string_view::npos ? line.npos : comma - start)));
-    if (comma == std::string_view::npos) break;
-    start = comma + 1;
-  }
-  while (!fields.empty() && fields.back().empty()) fields.pop_back();
+  std::vector<std::string_view> fields = headerFields(line);
   if (fields.size() >= 2) {
     std::string_view a = fields[fields.size() - 2], b = fields.back();
     if (a == "bytes_in" && b == "bytes_out") return true;
     if (a == "bytes_out" && b == "bytes_in") return false;
   }
   return unreadable(kUnexpectedHeader + std::string(line));
+}
+
+bool nettopHeaderIsPartial(std::string_view line) {
+  std::vector<std::string_view> fields = headerFields(line);
+  if (fields.size() < 2) return false;
+  return std::find(fields.begin(), fields.end() - 2, "partial") != fields.end() - 2;
 }
 
 std::optional<NettopRow> parseNettopRow(std::string_view line, bool bytesInFirst) {
@@ -129,7 +159,7 @@ std::optional<NettopRow> parseNettopRow(std::string_view line, bool bytesInFirst
 
   NettopRow row;
   row.pid = pid;
-  row.name = std::string(head.substr(0, dot));
+  row.name = cleanName(head.substr(0, dot));
   row.bytesIn = bytesInFirst ? a : b;
   row.bytesOut = bytesInFirst ? b : a;
   return row;
@@ -145,12 +175,20 @@ Result<NettopParse, SamplerError> parseNettopOutput(std::string_view data) {
       auto order = nettopHeaderOrder(line);
       if (!order) return Failure{order.error()};
       bytesInFirst = *order;
+      result.partial = nettopHeaderIsPartial(line);
       continue;
     }
-    if (auto row = parseNettopRow(line, *bytesInFirst)) {
-      result.rows.insert_or_assign(row->pid, std::move(*row));
-    } else {
+    auto row = parseNettopRow(line, *bytesInFirst);
+    if (!row) {
       ++result.skippedLines;
+    } else if (result.conflicting.contains(row->pid)) {
+      ++result.skippedLines;
+    } else if (auto earlier = result.rows.find(row->pid); earlier != result.rows.end()) {
+      result.rows.erase(earlier);
+      result.conflicting.insert(row->pid);
+      result.skippedLines += 2;
+    } else {
+      result.rows.emplace(row->pid, std::move(*row));
     }
   }
   if (!bytesInFirst) return unreadable(kNoHeader);

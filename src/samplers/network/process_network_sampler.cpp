@@ -62,6 +62,9 @@ SampleResult<ProcessNetworkSnapshot> ProcessNetworkSampler::sample() {
     return notReady();
   }
 
+  // The tool reads the counters as soon as it starts: a run is stamped with its start, so the
+  // time the tool then takes to match sockets to processes does not skew the rates.
+  const uint64_t readAt = t0;
   auto data = runNettop();
   if (!data) return Failure{data.error()};
   const uint64_t t1 = clock_();
@@ -74,14 +77,16 @@ SampleResult<ProcessNetworkSnapshot> ProcessNetworkSampler::sample() {
     Log::sampler.log("nettop: " + std::to_string(parsed->skippedLines) + " satır ayrıştırılamadı, atlandı");
   }
 
-  if (hasBaseline_ && t1 > previousTime_ && t1 - previousTime_ <= kMaxIntervalNs) {
-    update(parsed->rows, t1, static_cast<double>(t1 - previousTime_) / 1e9);
+  if (hasBaseline_ && readAt > previousReadTime_ && readAt - previousReadTime_ <= kMaxIntervalNs) {
+    update(*parsed, readAt, static_cast<double>(readAt - previousReadTime_) / 1e9);
     previousTime_ = t1;
+    previousReadTime_ = readAt;
     lastResult_ = snapshot();
     return *lastResult_;
   }
-  update(parsed->rows, t1, std::nullopt);
+  update(*parsed, readAt, std::nullopt);
   previousTime_ = t1;
+  previousReadTime_ = readAt;
   hasBaseline_ = true;
   lastResult_.reset();
   return notReady();
@@ -89,10 +94,17 @@ SampleResult<ProcessNetworkSnapshot> ProcessNetworkSampler::sample() {
 
 void ProcessNetworkSampler::update(const std::map<int32_t, NettopRow>& rows, uint64_t now,
                                    std::optional<double> elapsedSeconds) {
+  NettopParse parse;
+  parse.rows = rows;
+  update(parse, now, elapsedSeconds);
+}
+
+void ProcessNetworkSampler::update(const NettopParse& parse, uint64_t now, std::optional<double> elapsedSeconds) {
   std::map<int32_t, NettopTracked> next;
-  for (const auto& [pid, row] : rows) {
+  for (const auto& [pid, row] : parse.rows) {
     NettopTracked entry;
     uint64_t deltaIn = row.bytesIn, deltaOut = row.bytesOut;
+    std::optional<double> interval = elapsedSeconds;
     auto old = tracked_.find(pid);
     if (old != tracked_.end() && old->second.name == row.name) {
       entry.totalIn = old->second.totalIn;
@@ -101,13 +113,18 @@ void ProcessNetworkSampler::update(const std::map<int32_t, NettopRow>& rows, uin
         // A counter that went down (the tool started counting anew) adds nothing.
         deltaIn = row.bytesIn > old->second.lastIn ? row.bytesIn - old->second.lastIn : 0;
         deltaOut = row.bytesOut > old->second.lastOut ? row.bytesOut - old->second.lastOut : 0;
+        // Held over: the counters were read before the previous run, and the bytes since then
+        // spread over the whole time.
+        if (interval && old->second.heldOver && now > old->second.lastSeen) {
+          interval = static_cast<double>(now - old->second.lastSeen) / 1e9;
+        }
       }
     }
-    if (elapsedSeconds) {
+    if (interval) {
       entry.totalIn = saturatingAdd(entry.totalIn, deltaIn);
       entry.totalOut = saturatingAdd(entry.totalOut, deltaOut);
-      entry.rateIn = static_cast<double>(deltaIn) / *elapsedSeconds;
-      entry.rateOut = static_cast<double>(deltaOut) / *elapsedSeconds;
+      entry.rateIn = static_cast<double>(deltaIn) / *interval;
+      entry.rateOut = static_cast<double>(deltaOut) / *interval;
     }
     entry.name = row.name;
     entry.lastIn = row.bytesIn;
@@ -123,7 +140,13 @@ void ProcessNetworkSampler::update(const std::map<int32_t, NettopRow>& rows, uin
     if (age > kCarryOverNs) continue;
     NettopTracked kept = old;
     kept.rateIn = kept.rateOut = 0;
-    kept.presentInPrevious = false;
+    if (parse.partial || parse.conflicting.contains(pid)) {
+      // Not seen is not gone: the next run that lists it measures from these counters.
+      kept.heldOver = kept.presentInPrevious;
+    } else {
+      kept.presentInPrevious = false;
+      kept.heldOver = false;
+    }
     next.emplace(pid, std::move(kept));
   }
   tracked_ = std::move(next);

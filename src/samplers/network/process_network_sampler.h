@@ -24,8 +24,11 @@ struct NettopTracked {
   uint64_t totalOut = 0;
   double rateIn = 0;      // bytes per second over the last interval
   double rateOut = 0;
-  uint64_t lastSeen = 0;  // monotonic ns of the last run that listed the process
+  uint64_t lastSeen = 0;  // monotonic ns at which the last run that listed the process read its counters
   bool presentInPrevious = false;
+  // The last run could not say whether the process was there (it stopped early, or listed the
+  // pid more than once): the counters are still those read at `lastSeen`.
+  bool heldOver = false;
   bool operator==(const NettopTracked&) const = default;
 };
 
@@ -51,7 +54,11 @@ class ProcessNetworkSampler final : public ProcessNetworkSampling {
   SampleResult<ProcessNetworkSnapshot> sample() override;
 
   Result<std::string, SamplerError> runNettop();
+  // `now`: when the run read its counters.
   void update(const std::map<int32_t, NettopRow>& rows, uint64_t now, std::optional<double> elapsedSeconds);
+  // The same, for a run that may not have seen every process: the pids it could not vouch for
+  // (all unlisted ones when it was partial) keep their counters for the next run to measure from.
+  void update(const NettopParse& parse, uint64_t now, std::optional<double> elapsedSeconds);
 
   // The tool's arguments, in order.
   static const std::vector<std::string>& arguments();
@@ -65,7 +72,8 @@ class ProcessNetworkSampler final : public ProcessNetworkSampling {
   ProcessNetworkSnapshot snapshot() const;
 
   std::map<int32_t, NettopTracked> tracked_;
-  uint64_t previousTime_ = 0;
+  uint64_t previousTime_ = 0;       // when the previous run ended
+  uint64_t previousReadTime_ = 0;   // when it read its counters (it was started)
   bool hasBaseline_ = false;
   std::optional<ProcessNetworkSnapshot> lastResult_;
   bool hasLoggedSkippedLines_ = false;

@@ -3,9 +3,10 @@
 //
 //   kovra-nettop -P -L 1 -x -n -t external -J bytes_in,bytes_out
 //
-// Output: a header ",bytes_in,bytes_out," (columns in the order -J names them), then one line
-// "name.pid,<in>,<out>," per process. Exit status 0; 1 when the sockets cannot be read; 2 for a
-// command line it does not understand.
+// Output: a header ",bytes_in,bytes_out," (columns in the order -J names them; ",partial" before
+// them when the search for socket owners hit its limit), then one line "name.pid,<in>,<out>," per
+// process; names never hold a comma, a control character or a line separator. Exit status 0; 1
+// when the sockets cannot be read; 2 for a command line it does not understand.
 #include <cstdio>
 #include <string>
 #include <string_view>
@@ -48,16 +49,6 @@ int parseOptions(const std::vector<std::string_view>& args, Options& options) {
   return 0;
 }
 
-std::string render(const std::vector<kovra::ProcessTraffic>& traffic, bool bytesInFirst) {
-  std::string out = bytesInFirst ? ",bytes_in,bytes_out,\n" : ",bytes_out,bytes_in,\n";
-  for (const kovra::ProcessTraffic& t : traffic) {
-    uint64_t first = bytesInFirst ? t.bytesReceived : t.bytesSent;
-    uint64_t second = bytesInFirst ? t.bytesSent : t.bytesReceived;
-    out += t.name + "." + std::to_string(t.pid) + "," + std::to_string(first) + "," + std::to_string(second) + ",\n";
-  }
-  return out;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -70,7 +61,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "kovra-nettop: %s\n", traffic.error().c_str());
     return 1;
   }
-  std::string out = render(*traffic, options.bytesInFirst);
+  std::string out = kovra::renderTrafficListing(*traffic, options.bytesInFirst);
   if (std::fwrite(out.data(), 1, out.size(), stdout) != out.size() || std::fflush(stdout) != 0) {
     std::perror("kovra-nettop: write");
     return 1;

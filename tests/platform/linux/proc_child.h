@@ -2,6 +2,7 @@
 // Child processes for tests of the process table, app matching and quitting.
 
 #include <pwd.h>
+#include <grp.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -19,16 +20,19 @@ struct ChildOptions {
   std::optional<uid_t> uid;                // run as this user (and its group)
 };
 
-// Starts `argv` (argv[0] a path); returns the pid, or -1.
+// Starts `argv` (argv[0] a path) as the leader of a new process group, so that `reap` ends
+// whatever it starts too; returns the pid, or -1.
 inline pid_t spawnChild(const std::vector<std::string>& argv, const ChildOptions& options = {}) {
   pid_t pid = ::fork();
+  if (pid > 0) ::setpgid(pid, pid);  // both sides set it: neither has to wait for the other
   if (pid != 0) return pid;
+  ::setpgid(0, 0);
   if (options.desktopFile) {
     ::setenv("GIO_LAUNCHED_DESKTOP_FILE", options.desktopFile->c_str(), 1);
     ::setenv("GIO_LAUNCHED_DESKTOP_FILE_PID", std::to_string(options.wrongDesktopPid ? 1 : ::getpid()).c_str(), 1);
   }
   if (options.uid) {
-    if (::setgid(*options.uid) != 0 || ::setuid(*options.uid) != 0) ::_exit(126);
+    if (::setgroups(0, nullptr) != 0 || ::setgid(*options.uid) != 0 || ::setuid(*options.uid) != 0) ::_exit(126);
   }
   std::vector<char*> args;
   for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
@@ -54,10 +58,11 @@ inline bool waitForExec(pid_t pid, const std::string& comm) {
   return false;
 }
 
-// Reaps the child, killing it first when it still runs; returns the signal that ended it (0 for
-// a normal exit).
+// Reaps the child, killing it first when it still runs; whatever else runs in its process group
+// is killed in any case. Returns the signal that ended the child (0 for a normal exit).
 inline int reap(pid_t pid, bool kill = true) {
   if (kill) ::kill(pid, SIGKILL);
+  ::kill(-pid, SIGKILL);
   int status = 0;
   if (::waitpid(pid, &status, 0) != pid) return -1;
   return WIFSIGNALED(status) ? WTERMSIG(status) : 0;
@@ -75,14 +80,11 @@ inline int waitEnd(pid_t pid, int seconds) {
   return -1;
 }
 
-// A user other than root for tests that need one; created when missing. Absent when impossible.
+// An existing unprivileged user for tests whose children run as someone else ("nobody"); only
+// root can start such children. Absent when impossible.
 inline std::optional<uid_t> otherUser() {
   if (::geteuid() != 0) return std::nullopt;
-  if (passwd* pw = ::getpwnam("kovratest")) return pw->pw_uid;
-  if (std::system("useradd --system --no-create-home --shell /usr/sbin/nologin kovratest >/dev/null 2>&1") != 0) {
-    return std::nullopt;
-  }
-  if (passwd* pw = ::getpwnam("kovratest")) return pw->pw_uid;
+  if (passwd* pw = ::getpwnam("nobody"); pw != nullptr && pw->pw_uid != 0) return pw->pw_uid;
   return std::nullopt;
 }
 

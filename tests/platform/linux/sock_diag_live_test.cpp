@@ -40,13 +40,87 @@ TEST(SockDiagOwners, InodesMapToTheSmallestHoldingPid) {
   EXPECT_TRUE(socketOwners(proc.path() + "/missing", {555}).empty());
 }
 
-TEST(SockDiagOwners, NamesLoseTheirLineEndAndControlBytes) {
+TEST(SockDiagOwners, NamesCannotEndALineOrAColumn) {
   testing::TempDir proc;
   proc.write("7/comm", "curl\n");
   proc.write("8/comm", "we\x01ird,\x7fname\n");
+  // NEL, line and paragraph separators, a line feed inside, a stray byte, a cut-off character.
+  proc.write("9/comm", "a\xc2\x85" "b\xe2\x80\xa8" "c\xe2\x80\xa9" "d\ne\xff\xc3\n");
   EXPECT_EQ(processName(proc.path(), 7), "curl");
-  EXPECT_EQ(processName(proc.path(), 8), "we?ird,?name");
-  EXPECT_EQ(processName(proc.path(), 9), "");
+  EXPECT_EQ(processName(proc.path(), 8), "we?ird??name");
+  EXPECT_EQ(processName(proc.path(), 9), "a?b?c?d?e\xef\xbf\xbd\xef\xbf\xbd");
+  EXPECT_EQ(processName(proc.path(), 10), "");
+  // Characters that end nothing are kept.
+  EXPECT_EQ(listingName("Çalışan süreç.x \xe2\x80\x8b"), "Çalışan süreç.x \xe2\x80\x8b");
+}
+
+// A made-up process folder with `count` descriptors that are not sockets, and the given sockets.
+void process(const testing::TempDir& proc, int pid, int count, const std::vector<uint64_t>& sockets = {}) {
+  int fd = 0;
+  for (uint64_t inode : sockets) link(proc, std::to_string(pid) + "/fd/" + std::to_string(fd++), "socket:[" + std::to_string(inode) + "]");
+  for (int i = 0; i < count; ++i) link(proc, std::to_string(pid) + "/fd/" + std::to_string(fd++), "/dev/null");
+  if (sockets.empty() && count == 0) std::filesystem::create_directories(proc.at(std::to_string(pid) + "/fd"));
+}
+
+TEST(SockDiagOwners, SearchStopsOnceEverySocketIsMatched) {
+  testing::TempDir proc;
+  const auto me = static_cast<uint32_t>(::getuid());
+  process(proc, 10, 0, {555});
+  process(proc, 20, 500);
+  process(proc, 30, 500, {556});
+  OwnerScan scan = findSocketOwners(proc.path(), {{555, me}});
+  EXPECT_EQ(scan.owners, (std::unordered_map<uint64_t, int32_t>{{555, 10}}));
+  EXPECT_EQ(scan.descriptorsRead, 1u);
+  EXPECT_EQ(scan.processesRead, 1u);
+  EXPECT_TRUE(scan.complete);
+
+  // Within one process the search ends at the last socket it still looks for.
+  scan = findSocketOwners(proc.path(), {{555, me}, {556, me}});
+  EXPECT_EQ(scan.owners, (std::unordered_map<uint64_t, int32_t>{{555, 10}, {556, 30}}));
+  EXPECT_LE(scan.descriptorsRead, 1u + 500u + 501u);
+  EXPECT_TRUE(scan.complete);
+}
+
+TEST(SockDiagOwners, ProcessesOfTheSocketsUserAreReadFirst) {
+  if (::geteuid() != 0) GTEST_SKIP() << "making a folder another user's takes root";
+  testing::TempDir proc;
+  const uint32_t nobody = 65534;
+  process(proc, 10, 500);        // runs as this user, holds nothing wanted
+  process(proc, 20, 0, {777});   // runs as nobody, like the socket's maker
+  ASSERT_EQ(::chown(proc.at("20").c_str(), nobody, nobody), 0);
+  OwnerScan scan = findSocketOwners(proc.path(), {{777, nobody}});
+  EXPECT_EQ(scan.owners, (std::unordered_map<uint64_t, int32_t>{{777, 20}}));
+  EXPECT_EQ(scan.descriptorsRead, 1u);
+
+  // A socket that changed hands is still found, among the other processes.
+  process(proc, 30, 0, {778});
+  scan = findSocketOwners(proc.path(), {{778, nobody}});
+  EXPECT_EQ(scan.owners, (std::unordered_map<uint64_t, int32_t>{{778, 30}}));
+  EXPECT_TRUE(scan.complete);
+}
+
+TEST(SockDiagOwners, LimitEndsTheSearchAndNoProcessIsListedHalfRead) {
+  testing::TempDir proc;
+  const auto me = static_cast<uint32_t>(::getuid());
+  process(proc, 10, 49, {1, 2});  // 51 descriptors
+  process(proc, 20, 0, {3});
+  const std::unordered_map<uint64_t, uint32_t> wanted{{1, me}, {2, me}, {3, me}, {4, me}};
+
+  // Whichever process comes first, the one being read when the limit is reached is left out.
+  OwnerScan cut = findSocketOwners(proc.path(), wanted, {20, std::chrono::seconds(60)});
+  EXPECT_FALSE(cut.owners.contains(1));
+  EXPECT_FALSE(cut.owners.contains(2));
+  EXPECT_FALSE(cut.complete);
+  EXPECT_EQ(cut.descriptorsRead, 20u);
+
+  // Read to the end: socket 4 belongs to no readable process, which is no reason to call it partial.
+  OwnerScan whole = findSocketOwners(proc.path(), wanted, {60, std::chrono::seconds(60)});
+  EXPECT_EQ(whole.owners.size(), 3u);
+  EXPECT_TRUE(whole.complete);
+
+  OwnerScan timed = findSocketOwners(proc.path(), wanted, {SIZE_MAX, std::chrono::nanoseconds(0)});
+  EXPECT_TRUE(timed.owners.empty());
+  EXPECT_FALSE(timed.complete);
 }
 
 uint64_t inodeOf(int fd) {
@@ -102,7 +176,7 @@ TEST(SockDiagLive, DumpCountsTheBytesOfALoopbackConnection) {
   // Loopback traffic is not external: this process is not listed for it.
   auto traffic = readProcessTraffic();
   ASSERT_TRUE(traffic) << traffic.error();
-  for (const ProcessTraffic& t : *traffic) EXPECT_NE(t.pid, ::getpid());
+  for (const ProcessTraffic& t : traffic->processes) EXPECT_NE(t.pid, ::getpid());
 }
 
 }  // namespace

@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <random>
+
+#include "platform/process_traffic.h"
+
 #include "samplers/network/process_network_parser.h"
 
 namespace kovra {
@@ -24,6 +28,8 @@ TEST(ProcessNetworkParser, MissingOrUnexpectedHeaderFails) {
   EXPECT_EQ(errorOf(",time,bytes_in\n"), "nettop başlığı beklenmedik: ,time,bytes_in");
   EXPECT_EQ(errorOf(",bytes_in\n"), "nettop başlığı beklenmedik: ,bytes_in");
   EXPECT_EQ(errorOf("\n \t\n\r\n\xe2\x80\xa8  \n"), "nettop başlık satırı yok");
+  // A header made of two lines joined by a separator is not a header.
+  EXPECT_EQ(errorOf("x\xc2\x85,bytes_in,bytes_out\n"), "nettop başlık satırı yok");
   EXPECT_EQ(errorOf(""), "nettop başlık satırı yok");
 }
 
@@ -42,23 +48,91 @@ TEST(ProcessNetworkParser, RowShapes) {
   }
 }
 
-TEST(ProcessNetworkParser, LinesBlanksDuplicatesAndSkips) {
-  // CR LF, lone CR, NEL, line and paragraph separators all end a line; blank lines are ignored.
+TEST(ProcessNetworkParser, OnlyALineFeedEndsALine) {
+  // CR LF ends a line; a lone CR, NEL, line and paragraph separators stay inside theirs.
   std::string data =
       "\r\n   \n,bytes_in,bytes_out,\r\n"
-      "a.1,1,1,\r"
-      "b.2,2,2,\xc2\x85"
-      "c.3,3,3,\xe2\x80\xa8"
-      "garbage line\xe2\x80\xa9"
-      "a.1,7,8,\n"
+      "a.1,1,1,\r\n"
+      "b\r.2,2,2,\n"
+      "c\xc2\x85.3,3,3,\n"
+      "d\xe2\x80\xa8x\xe2\x80\xa9.4,4,4,\n"
+      "garbage line\n"
       " \t \n"
       "bad.0,1,1,\n";
   auto parsed = parseNettopOutput(data);
   ASSERT_TRUE(parsed);
-  EXPECT_EQ(parsed->rows.size(), 3u);
-  EXPECT_EQ(parsed->rows.at(1), (NettopRow{1, "a", 7, 8}));  // the later row wins
-  EXPECT_EQ(parsed->rows.at(3).name, "c");
+  EXPECT_EQ(parsed->rows.size(), 4u);
+  EXPECT_EQ(parsed->rows.at(1), (NettopRow{1, "a", 1, 1}));
+  // Controls and separators in a name are shown as "?".
+  EXPECT_EQ(parsed->rows.at(2).name, "b?");
+  EXPECT_EQ(parsed->rows.at(3).name, "c?");
+  EXPECT_EQ(parsed->rows.at(4).name, "d?x?");
   EXPECT_EQ(parsed->skippedLines, 2);
+  EXPECT_FALSE(parsed->partial);
+}
+
+TEST(ProcessNetworkParser, ANameCannotForgeAnotherProcesssRow) {
+  // A process names itself "a.<victim>,7,7" + NEL + "x" and holds one connection; the victim,
+  // listed first, really moved 12 MB.
+  const std::string forged = ",bytes_in,bytes_out,\nvictim.100,12000000,0,\na.100,7,7\xc2\x85x.200,5,5,\n";
+  auto parsed = parseNettopOutput(forged);
+  ASSERT_TRUE(parsed);
+  EXPECT_EQ(parsed->rows.at(100), (NettopRow{100, "victim", 12000000, 0}));
+  EXPECT_EQ(parsed->rows.at(200), (NettopRow{200, "a.100,7,7?x", 5, 5}));
+  EXPECT_TRUE(parsed->conflicting.empty());
+
+  // A producer that let a line feed through: two rows for one pid, and neither is believed,
+  // whichever comes first.
+  for (std::string data : {",bytes_in,bytes_out,\nvictim.100,12000000,0,\na.100,7,7,\nx.200,5,5,\n",
+                           ",bytes_in,bytes_out,\na.100,7,7,\nx.50,5,5,\nvictim.100,12000000,0,\n"}) {
+    parsed = parseNettopOutput(data);
+    ASSERT_TRUE(parsed);
+    EXPECT_EQ(parsed->rows.count(100), 0u);
+    EXPECT_EQ(parsed->conflicting, std::set<int32_t>{100});
+    EXPECT_EQ(parsed->rows.size(), 1u);
+    EXPECT_EQ(parsed->skippedLines, 2);
+  }
+  // A third line for the same pid is skipped too.
+  parsed = parseNettopOutput(",bytes_in,bytes_out,\na.1,1,1,\na.1,1,1,\na.1,1,1,\n");
+  ASSERT_TRUE(parsed);
+  EXPECT_TRUE(parsed->rows.empty());
+  EXPECT_EQ(parsed->skippedLines, 3);
+}
+
+TEST(ProcessNetworkParser, EveryNameTheToolWritesStaysInItsOwnRow) {
+  // Names from every byte value, written as the tool writes them, read back one row each.
+  std::mt19937 random(7);
+  for (int round = 0; round < 2000; ++round) {
+    std::string name;
+    const int length = static_cast<int>(random() % 24);
+    for (int i = 0; i < length; ++i) {
+      // Bias towards the bytes that make up separators.
+      static constexpr unsigned char kTricky[] = {'\n', '\r', ',', '.', 0xC2, 0x85, 0xE2, 0x80, 0xA8, 0xA9, 0x0B, 0x0C};
+      name += static_cast<char>(random() % 2 ? kTricky[random() % sizeof kTricky] : random() % 256);
+    }
+    TrafficReading reading;
+    reading.processes = {{7, name, 100, 200}, {8, "victim", 300, 400}};
+    auto parsed = parseNettopOutput(renderTrafficListing(reading, round % 2 == 0));
+    ASSERT_TRUE(parsed);
+    ASSERT_EQ(parsed->rows.size(), 2u) << ::testing::PrintToString(name);
+    EXPECT_EQ(parsed->skippedLines, 0);
+    EXPECT_EQ(parsed->rows.at(7), (NettopRow{7, listingName(name), 100, 200}));
+    EXPECT_EQ(parsed->rows.at(8), (NettopRow{8, "victim", 300, 400}));
+  }
+}
+
+TEST(ProcessNetworkParser, PartialHeader) {
+  TrafficReading reading;
+  reading.partial = true;
+  reading.processes = {{3, "x", 1, 2}};
+  EXPECT_EQ(renderTrafficListing(reading, false), ",partial,bytes_out,bytes_in,\nx.3,2,1,\n");
+  auto parsed = parseNettopOutput(renderTrafficListing(reading, false));
+  ASSERT_TRUE(parsed);
+  EXPECT_TRUE(parsed->partial);
+  EXPECT_EQ(parsed->rows.at(3), (NettopRow{3, "x", 1, 2}));
+  // Only a column before the counters counts.
+  EXPECT_FALSE(nettopHeaderIsPartial(",bytes_in,bytes_out,partial"));
+  EXPECT_TRUE(nettopHeaderIsPartial(", time , partial ,bytes_in,bytes_out,"));
 }
 
 TEST(ProcessNetworkParser, InvalidUtf8IsReplacedNotRejected) {

@@ -196,6 +196,63 @@ TEST(ProcessNetworkSampler, TotalsHoldAtTheLargestValue) {
   EXPECT_EQ(entry(*s, 5).totalUploadedBytes, 2u);
 }
 
+TEST(ProcessNetworkSampler, RatesFollowWhenTheCountersWereReadNotWhenTheToolEnded) {
+  // A stand-in tool that reads a counter growing 1,000,000 B/s when it starts, then takes
+  // 0.1 s or 0.9 s, in turn, to finish. It is started every 2 s.
+  uint64_t now = 1000 * kSecond;
+  const uint64_t origin = now;
+  int runs = 0;
+  ProcessNetworkSampler sampler(
+      [&]() -> Result<std::string, SamplerError> {
+        const uint64_t bytes = (now - origin) / 1000;
+        now += runs++ % 2 == 0 ? kSecond / 10 : 9 * kSecond / 10;
+        return ",bytes_in,bytes_out,\nx.5," + std::to_string(bytes) + ",0,\n";
+      },
+      [&] { return now; });
+  ASSERT_FALSE(sampler.sample());
+  for (int i = 1; i <= 6; ++i) {
+    now = origin + static_cast<uint64_t>(i) * 2 * kSecond;
+    auto s = sampler.sample();
+    ASSERT_TRUE(s);
+    EXPECT_DOUBLE_EQ(entry(*s, 5).downloadBytesPerSecond, 1'000'000.0) << "run " << i;
+    EXPECT_EQ(entry(*s, 5).totalDownloadedBytes, static_cast<uint64_t>(i) * 2'000'000u);
+  }
+}
+
+TEST(ProcessNetworkSampler, APartialRunDoesNotMakeUnlistedProcessesNew) {
+  Rig rig;
+  ASSERT_FALSE(rig.sampleAfter(0, "a.1,1000,0,\nb.2,500,0,\n"));
+  // The tool stopped early and did not get to pid 2.
+  rig.now += kSecond - kSecond / 20;
+  rig.outputs.push_back(std::string(",partial,bytes_in,bytes_out,\na.1,2000,0,\n"));
+  auto partial = rig.sampler.sample();
+  ASSERT_TRUE(partial);
+  EXPECT_EQ(entry(*partial, 2).downloadBytesPerSecond, 0.0);
+  EXPECT_EQ(entry(*partial, 2).totalDownloadedBytes, 0u);
+  // Listed again: what it moved since its counters were last read, over that whole time.
+  auto s = rig.sampleAfter(1 - 0.05, "a.1,3000,0,\nb.2,2500,0,\n");
+  ASSERT_TRUE(s);
+  EXPECT_EQ(entry(*s, 2).totalDownloadedBytes, 2000u);
+  EXPECT_DOUBLE_EQ(entry(*s, 2).downloadBytesPerSecond, 1000.0);
+  EXPECT_DOUBLE_EQ(entry(*s, 1).downloadBytesPerSecond, 1000.0);
+  // A complete run that does not list it: gone, as before.
+  ASSERT_TRUE(rig.sampleAfter(1 - 0.05, "a.1,3000,0,\n"));
+  EXPECT_FALSE(rig.sampler.tracked().at(2).presentInPrevious);
+}
+
+TEST(ProcessNetworkSampler, APidListedTwiceKeepsItsCountersUntilItIsListedOnce) {
+  Rig rig;
+  ASSERT_FALSE(rig.sampleAfter(0, "victim.100,1000,0,\n"));
+  // A forged second line for the victim: neither line is believed, nothing is counted.
+  auto forged = rig.sampleAfter(1 - 0.05, "victim.100,2000,0,\nvictim.100,7,7,\n");
+  ASSERT_TRUE(forged);
+  EXPECT_EQ(entry(*forged, 100).totalDownloadedBytes, 0u);
+  auto s = rig.sampleAfter(1 - 0.05, "victim.100,3000,0,\n");
+  ASSERT_TRUE(s);
+  EXPECT_EQ(entry(*s, 100).totalDownloadedBytes, 2000u);
+  EXPECT_DOUBLE_EQ(entry(*s, 100).downloadBytesPerSecond, 1000.0);
+}
+
 TEST(ProcessNetworkSampler, SkippedLinesAreLoggedOnce) {
   LogCapture capture;
   Rig rig;

@@ -1,0 +1,88 @@
+#include "ui/dashboard/card_view.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QVBoxLayout>
+
+#include "present/dashboard_model.h"
+#include "present/palette.h"
+#include "ui/dashboard/label_style.h"
+#include "ui/dashboard/sparkline_view.h"
+#include "ui/dashboard/status_badge_view.h"
+#include "ui/dashboard/value_views.h"
+
+namespace kovra::ui {
+namespace {
+
+QWidget* makeValueArea(CardKind card, const ArayuzDashboardModel& model, const CardMetrics& m, QWidget* parent) {
+  switch (card) {
+    case CardKind::memory: return new MemoryValueView(model, m, parent);
+    case CardKind::network: return new NetworkValueView(model, m, parent);
+    case CardKind::disk: return new DiskValueView(model, m, parent);
+    case CardKind::cpu: return new CPUValueView(model, m, parent);
+  }
+  return new QWidget(parent);
+}
+
+std::optional<ArayuzSparkKind> sparkKind(CardKind card) {
+  switch (card) {
+    case CardKind::memory: return ArayuzSparkKind::memory;
+    case CardKind::network: return ArayuzSparkKind::network;
+    case CardKind::cpu: return ArayuzSparkKind::cpu;
+    case CardKind::disk: return std::nullopt;
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
+CardView::CardView(CardKind card, const ArayuzDashboardModel& model, ArayuzCardSize size, QWidget* parent)
+    : CardButton(size, parent), card_(card) {
+  const CardMetrics& m = metrics();
+  const QString title = qstr(ArayuzCardInfo::title(card));
+  setText(title);
+  setObjectName(QStringLiteral("card-") + qstr(rawValue(card)));
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(m.padding, m.padding, m.padding, m.padding);
+  layout->setSpacing(m.spacing);
+
+  auto* header = new QHBoxLayout;
+  header->setSpacing(6);
+  title_ = makeLabel(title, m.titleFont(font()), this);
+  QFont badgeFont = m.captionFont(font());
+  badgeFont.setWeight(QFont::DemiBold);
+  badge_ = new StatusBadgeView(m.compact() ? 12 : 14, badgeFont, this);
+  header->addWidget(title_);
+  header->addStretch(1);
+  header->addWidget(badge_);
+  layout->addLayout(header);
+
+  valueArea_ = makeValueArea(card, model, m, this);
+  layout->addWidget(valueArea_);
+
+  if (auto kind = sparkKind(card)) {
+    spark_ = new SparklineView(m.sparkHeight, this);
+    spark_->setSegments(model.spark(*kind).value());
+    layout->addWidget(spark_);
+    tokens_.push_back(
+        model.spark(*kind).subscribe([this](const std::vector<ArayuzSparkSegment>& s) { spark_->setSegments(s); }));
+  }
+  layout->addStretch(1);
+
+  verdict_ = makeLabel(QString(), m.bodyFont(font()), this);
+  verdict_->setWordWrap(true);
+  verdict_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+  layout->addWidget(verdict_);
+
+  auto applyVerdict = [this](const Verdict& v) {
+    badge_->setSeverity(v.severity);
+    setTextIfChanged(verdict_, qstr(v.sentence));
+  };
+  applyVerdict(model.verdict(card).value());
+  tokens_.push_back(model.verdict(card).subscribe(applyVerdict));
+
+  setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+  connect(this, &QAbstractButton::clicked, this, [this] { Q_EMIT cardSelected(card_); });
+}
+
+}  // namespace kovra::ui

@@ -1,0 +1,26 @@
+#include "ui/dashboard/label_style.h"
+
+#include <QFontMetrics>
+
+
+namespace kovra::ui {
+
+QLabel* makeLabel(const QString& text, const QFont& font, QWidget* parent, bool secondary) {
+  auto* label = new QLabel(text, parent);
+  label->setTextFormat(Qt::PlainText);
+  label->setFont(font);
+  // The placeholder role is the theme's dimmed text colour and follows palette changes by itself.
+  if (secondary) label->setForegroundRole(QPalette::PlaceholderText);
+  return label;
+}
+
+void reserveWidth(QLabel* label, const QString& widest) {
+  const int width = QFontMetrics(label->font()).horizontalAdvance(widest) + 2;
+  if (label->minimumWidth() != width) label->setMinimumWidth(width);
+}
+
+void setTextIfChanged(QLabel* label, const QString& text) {
+  if (label->text() != text) label->setText(text);
+}
+
+}  // namespace kovra::ui
