@@ -274,6 +274,7 @@ NoticeBoxView::NoticeBoxView(const char* symbol, const QColor& tint, const QStri
   row->setSpacing(8);
   row->addWidget(makeSymbolLabel(symbol, tint, 16, this), 0, Qt::AlignTop);
   text_ = makeNote(text, TextRole::callout, this);
+  text_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   row->addWidget(text_, 1);
   column_->addLayout(row);
   setAccessibleName(text);
