@@ -40,28 +40,34 @@ std::string menuBarPercentText(double fraction) {
 
 namespace ArayuzMenuBarRenderer {
 
-ArayuzMenuBarLayout baseLayout(const ArayuzTextMeasurer& measurer, bool showsNetwork, bool showsMemory,
-                               RateUnit unit, double fontSize) {
+std::vector<std::string> rateSampleTexts(RateUnit unit) {
   static constexpr double kRateSamples[] = {0,         9'999,      99'999,        999'499,       9'949'999,
                                             99'949'999, 999'949'999, 9'949'999'999, 99'949'999'999};
-  std::vector<std::string> rateTexts;
-  for (double sample : kRateSamples) rateTexts.push_back(unitRateText(sample, unit));
-  rateTexts.emplace_back(Format::placeholder);
+  std::vector<std::string> texts;
+  for (double sample : kRateSamples) texts.push_back(unitRateText(sample, unit));
+  texts.emplace_back(Format::placeholder);
+  return texts;
+}
 
+std::vector<std::string> percentSampleTexts() {
+  std::vector<std::string> texts;
+  for (double sample : {100.0, 88.0, 0.0}) {
+    auto n = Format::wholeNumber(sample);
+    texts.push_back(n ? "%" + *n : std::string(Format::placeholder));
+  }
+  texts.emplace_back(Format::placeholder);
+  return texts;
+}
+
+ArayuzMenuBarLayout baseLayout(const ArayuzTextMeasurer& measurer, bool showsNetwork, bool showsMemory,
+                               RateUnit unit, double fontSize) {
   double rateWidth = 0;
-  for (const auto& text : rateTexts) {
+  for (const auto& text : rateSampleTexts(unit)) {
     rateWidth = std::max({rateWidth, ceilWidth(measurer, joined(kDownPrefix, text), fontSize),
                           ceilWidth(measurer, joined(kUpPrefix, text), fontSize)});
   }
-
-  std::vector<std::string> percentTexts;
-  for (double sample : {100.0, 88.0, 0.0}) {
-    auto n = Format::wholeNumber(sample);
-    percentTexts.push_back(n ? "%" + *n : std::string(Format::placeholder));
-  }
-  percentTexts.emplace_back(Format::placeholder);
   double percentWidth = 0;
-  for (const auto& text : percentTexts) {
+  for (const auto& text : percentSampleTexts()) {
     percentWidth = std::max(percentWidth, ceilWidth(measurer, joined(kRamPrefix, text), fontSize));
   }
   return {showsNetwork, showsMemory, unit, fontSize, rateWidth, percentWidth};

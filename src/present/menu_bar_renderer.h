@@ -68,6 +68,10 @@ std::string menuBarRateText(double bytesPerSecond, RateUnit unit);
 std::string menuBarPercentText(double fraction);
 
 namespace ArayuzMenuBarRenderer {
+// The widest rate text of every size class in the unit, then "—".
+std::vector<std::string> rateSampleTexts(RateUnit unit);
+// "%100", "%88", "%0" and "—".
+std::vector<std::string> percentSampleTexts();
 // Widths of the widest text of every size class, measured whatever the two flags say.
 ArayuzMenuBarLayout baseLayout(const ArayuzTextMeasurer& measurer, bool showsNetwork, bool showsMemory,
                                RateUnit unit, double fontSize);

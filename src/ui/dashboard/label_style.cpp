@@ -2,7 +2,6 @@
 
 #include <QFontMetrics>
 
-#include "ui/common/colors.h"
 
 namespace kovra::ui {
 
@@ -10,17 +9,19 @@ QLabel* makeLabel(const QString& text, const QFont& font, QWidget* parent, bool 
   auto* label = new QLabel(text, parent);
   label->setTextFormat(Qt::PlainText);
   label->setFont(font);
-  if (secondary) {
-    QPalette pal = label->palette();
-    pal.setColor(QPalette::WindowText, secondaryTextColor(parent ? parent->palette() : pal));
-    label->setPalette(pal);
-  }
+  // The placeholder role is the theme's dimmed text colour and follows palette changes by itself.
+  if (secondary) label->setForegroundRole(QPalette::PlaceholderText);
   return label;
 }
 
 void reserveWidth(QLabel* label, const QString& widest) {
   const int width = QFontMetrics(label->font()).horizontalAdvance(widest) + 2;
   if (label->minimumWidth() != width) label->setMinimumWidth(width);
+}
+
+void fixToWidest(QLabel* label, const QString& widest) {
+  const QFontMetrics fm(label->font());
+  label->setFixedSize(fm.horizontalAdvance(widest) + 2, fm.height());
 }
 
 void setTextIfChanged(QLabel* label, const QString& text) {

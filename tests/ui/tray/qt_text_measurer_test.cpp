@@ -1,0 +1,99 @@
+#include "ui/tray/qt_text_measurer.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "core/log.h"
+#include "present/menu_bar_label_model.h"
+#include "present/store_fixture.h"
+#include "ui/tray/sni_types.h"
+#include "ui/tray/tray_icon.h"
+
+namespace kovra::ui {
+namespace {
+
+int inkedPixels(const QImage& image) {
+  int n = 0;
+  for (int y = 0; y < image.height(); ++y) {
+    for (int x = 0; x < image.width(); ++x) n += qAlpha(image.pixel(x, y)) > 0 ? 1 : 0;
+  }
+  return n;
+}
+
+TEST(QtTextMeasurer, DejaVuSansWithTabularDigitsAndTheArrows) {
+  LogCapture log;
+  QtTextMeasurer measurer;
+  EXPECT_EQ(measurer.family(), QStringLiteral("DejaVu Sans"));
+  EXPECT_TRUE(measurer.hasTabularDigits());
+  EXPECT_TRUE(measurer.hasArrows());
+  EXPECT_TRUE(log.records().empty());
+
+  EXPECT_GT(measurer.menuBarFontSize(), 0);
+  EXPECT_DOUBLE_EQ(measurer.textWidth("↓\u2009188 KB/s", 11), measurer.textWidth("↓\u2009900 KB/s", 11));
+  EXPECT_GT(measurer.textWidth("RAM %100", 13), measurer.textWidth("RAM %100", 10));
+  auto m = measurer.metrics(13);
+  EXPECT_GT(m.ascender, 0);
+  EXPECT_LT(m.descender, 0);
+}
+
+TEST(QtTextMeasurer, AnyFamilyMeasuresWithoutFailing) {
+  QtTextMeasurer measurer(QStringLiteral("Kovra Olmayan Yazı Tipi"));
+  EXPECT_GT(measurer.textWidth("↓\u2009—", 12), 0);
+  EXPECT_GT(measurer.metrics(12).ascender, 0);
+}
+
+class LabelPictureTest : public kovra::testing::StoreFixture {};
+
+TEST_F(LabelPictureTest, PaintsTheRenderedLabelAtItsSize) {
+  QtTextMeasurer measurer;
+  ArayuzMenuBarLabelModel model(*store, executor, measurer);
+  ASSERT_TRUE(model.rendered().value());
+  const auto& rendered = *model.rendered().value();
+
+  QImage picture = renderLabelPicture(rendered, measurer);
+  ASSERT_FALSE(picture.isNull());
+  EXPECT_EQ(picture.width(), static_cast<int>(std::ceil(rendered.image.width)));
+  EXPECT_EQ(picture.height(), static_cast<int>(std::ceil(rendered.image.height)));
+  EXPECT_GT(inkedPixels(picture), 20);
+  EXPECT_EQ(picture.text(QStringLiteral("Description")).toStdString(), rendered.accessibilityText);
+
+  // The last slot is right-aligned: its ink ends near the picture's right edge.
+  int rightmost = 0;
+  for (int y = 0; y < picture.height(); ++y) {
+    for (int x = 0; x < picture.width(); ++x) {
+      if (qAlpha(picture.pixel(x, y)) > 0) rightmost = std::max(rightmost, x);
+    }
+  }
+  EXPECT_GE(rightmost, picture.width() - 4);
+
+  QImage sharp = renderLabelPicture(rendered.image, measurer, Qt::white, 2.0);
+  EXPECT_EQ(sharp.width(), static_cast<int>(std::ceil(rendered.image.width * 2)));
+  EXPECT_TRUE(renderLabelPicture(ArayuzMenuBarImage{}, measurer).isNull());
+}
+
+TEST(TrayIcon, SquareMonochromePicturesThatShowTheShare) {
+  for (int size : kTrayIconSizes) {
+    QImage ring = trayIconImage({63}, size);
+    EXPECT_EQ(ring.size(), QSize(size, size));
+    EXPECT_GT(inkedPixels(ring), size);
+    auto pixmap = sniIconPixmap(ring);
+    EXPECT_EQ(pixmap.bytes.size(), 4 * size * size);
+  }
+  EXPECT_NE(trayIconImage({63}, 22), trayIconImage({20}, 22));
+  EXPECT_NE(trayIconImage({63}, 22), trayIconImage({std::nullopt}, 22));
+  EXPECT_EQ(trayIconImage({63}, 22), trayIconImage({63}, 22));
+}
+
+TEST(TrayIcon, PixmapBytesAreArgbInNetworkOrder) {
+  QImage image(2, 1, QImage::Format_ARGB32);
+  image.setPixel(0, 0, qRgba(0x11, 0x22, 0x33, 0x44));
+  image.setPixel(1, 0, qRgba(0xff, 0x00, 0x80, 0xff));
+  auto pixmap = sniIconPixmap(image);
+  EXPECT_EQ(pixmap.width, 2);
+  EXPECT_EQ(pixmap.height, 1);
+  EXPECT_EQ(pixmap.bytes, QByteArray::fromHex("44112233ffff0080"));
+}
+
+}  // namespace
+}  // namespace kovra::ui
