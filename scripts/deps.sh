@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(cmake ninja-build g++ pkg-config git
           nlohmann-json3-dev libsystemd-dev
           libgtest-dev libgmock-dev googletest libbenchmark-dev
-          iproute2 strace)
+          iproute2 strace dpkg-dev desktop-file-utils appstream)
 if [ "${KOVRA_WITH_UI:-1}" = 1 ]; then
   packages+=(qt6-base-dev qt6-svg-dev libqt6svg6 qt6-qpa-plugins fonts-dejavu-core)
 fi

@@ -7,11 +7,14 @@ set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
 settle=${1:-7}
-build=$root/build/release
+# KOVRA_BUILD_DIR: an existing build to use instead of the release build.
+build=${KOVRA_BUILD_DIR:-$root/build/release}
 out=$root/build/screenshots
 
 export CMAKE_CXX_COMPILER_LAUNCHER=${CMAKE_CXX_COMPILER_LAUNCHER:-ccache}
-[ -f "$build/build.ninja" ] || cmake --preset release -DKOVRA_UI=ON >/dev/null
+if [ -z "${KOVRA_BUILD_DIR:-}" ]; then
+  [ -f "$build/build.ninja" ] || cmake --preset release -DKOVRA_UI=ON >/dev/null
+fi
 cmake --build "$build" --target kovra -j2 >/dev/null
 mkdir -p "$out"
 

@@ -44,7 +44,14 @@ void KovraApp::build(KovraAppParts parts) {
 }
 
 std::shared_ptr<SettingsContract> KovraApp::standardSettings() {
-  return std::make_shared<AppSettings>(JsonFileDefaults::standard(), XdgAutostartLoginItem::standard());
+  auto loginItem = XdgAutostartLoginItem::standard();
+  // A login entry left pointing at the program's old place is moved along with it.
+  if (!Runtime::isRunningTests() && !Runtime::isPreview()) {
+    auto refreshed = loginItem->refreshExec();
+    if (!refreshed.ok()) Log::store.error("Girişte başlatma ayarlanamadı: " + refreshed.error());
+    else if (*refreshed) Log::store.log("Girişte başlatma girdisi güncellendi: " + loginItem->userEntryPath());
+  }
+  return std::make_shared<AppSettings>(JsonFileDefaults::standard(), std::move(loginItem));
 }
 
 }  // namespace kovra

@@ -59,40 +59,131 @@ std::string execArgument(std::string_view arg) {
   return escaped;
 }
 
+bool isExecutableFile(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && ::access(path.c_str(), X_OK) == 0;
+}
+
+// Undoes the escapes of a string value (\s \n \t \r \\); other escapes are left for the Exec
+// quoting rules, as many writers put them there directly. None when the value ends in a lone "\".
+std::optional<std::string> unescapeStringValue(std::string_view value) {
+  std::string out;
+  for (size_t i = 0; i < value.size(); ++i) {
+    if (value[i] != '\\') {
+      out += value[i];
+      continue;
+    }
+    if (++i == value.size()) return std::nullopt;
+    switch (value[i]) {
+      case 's': out += ' '; break;
+      case 'n': out += '\n'; break;
+      case 't': out += '\t'; break;
+      case 'r': out += '\r'; break;
+      case '\\': out += '\\'; break;
+      default: out += '\\'; out += value[i];
+    }
+  }
+  return out;
+}
+
 }  // namespace
 
-std::string hiddenAutostartEntry(std::string_view text) {
+std::optional<std::vector<std::string>> splitExecValue(std::string_view value) {
+  const std::optional<std::string> line = unescapeStringValue(value);
+  if (!line) return std::nullopt;
+  std::vector<std::string> args;
+  std::string current;
+  bool inArgument = false;
+  bool quoted = false;
+  for (size_t i = 0; i < line->size(); ++i) {
+    const char c = (*line)[i];
+    const bool hasNext = i + 1 < line->size();
+    const char next = hasNext ? (*line)[i + 1] : '\0';
+    if (quoted) {
+      if (c == '"') {
+        quoted = false;
+      } else if (c == '\\' && (next == '"' || next == '`' || next == '$' || next == '\\')) {
+        current += next;
+        ++i;
+      } else if (c == '%' && next == '%') {
+        current += '%';
+        ++i;
+      } else {
+        current += c;
+      }
+    } else if (c == ' ' || c == '\t' || c == '\n') {
+      if (inArgument) args.push_back(std::move(current));
+      current.clear();
+      inArgument = false;
+    } else {
+      inArgument = true;
+      if (c == '"') {
+        quoted = true;
+      } else if (c == '%' && next == '%') {
+        current += '%';
+        ++i;
+      } else {
+        current += c;
+      }
+    }
+  }
+  if (quoted) return std::nullopt;
+  if (inArgument) args.push_back(std::move(current));
+  return args;
+}
+
+std::string execValueFor(std::string_view program) { return execArgument(program); }
+
+std::string programPathFromProcLink(std::string link) {
+  constexpr std::string_view kDeleted = " (deleted)";
+  if (link.size() > kDeleted.size() && link.ends_with(kDeleted)) link.resize(link.size() - kDeleted.size());
+  return link;
+}
+
+namespace {
+
+// `text` with `key`'s line in the [Desktop Entry] group made `replacement` (added at the group's
+// end when it has none); a minimal group holding it when there is no group.
+std::string withEntryLine(std::string_view text, std::string_view key, const std::string& replacement) {
   std::string out;
   bool inGroup = false;
   bool placed = false;
   size_t pos = 0;
   while (pos < text.size()) {
     size_t end = text.find('\n', pos);
-    std::string_view line = text.substr(pos, end == std::string_view::npos ? std::string_view::npos : end - pos);
+    std::string_view current = text.substr(pos, end == std::string_view::npos ? std::string_view::npos : end - pos);
     pos = end == std::string_view::npos ? text.size() : end + 1;
-    std::string_view t = trim(line);
+    std::string_view t = trim(current);
     if (!t.empty() && t.front() == '[') {
       if (inGroup && !placed) {
-        out += "Hidden=true\n";
+        out += replacement + "\n";
         placed = true;
       }
       inGroup = t == kGroup;
     } else if (inGroup) {
       auto eq = t.find('=');
-      if (eq != std::string_view::npos && trim(t.substr(0, eq)) == "Hidden") {
-        if (!placed) out += "Hidden=true\n";
+      if (eq != std::string_view::npos && trim(t.substr(0, eq)) == key) {
+        if (!placed) out += replacement + "\n";
         placed = true;
         continue;
       }
     }
-    out.append(line);
+    out.append(current);
     out += '\n';
   }
   if (!placed) {
     if (!inGroup) out += std::string(kGroup) + "\nType=Application\nName=Kovra\n";
-    out += "Hidden=true\n";
+    out += replacement + "\n";
   }
   return out;
+}
+
+}  // namespace
+
+std::string hiddenAutostartEntry(std::string_view text) { return withEntryLine(text, "Hidden", "Hidden=true"); }
+
+std::string autostartEntryWithExec(std::string_view text, std::string_view execValue) {
+  return withEntryLine(text, "Exec", "Exec=" + std::string(execValue));
 }
 
 bool AutostartEntryInfo::isEnabled() const { return type == "Application" && !hidden && !gnomeAutostartDisabled; }
@@ -121,6 +212,7 @@ AutostartEntryInfo parseAutostartEntry(std::string_view text) {
     if (key == "Type") info.type = std::string(value);
     else if (key == "Hidden") info.hidden = value == "true";
     else if (key == "X-GNOME-Autostart-enabled") info.gnomeAutostartDisabled = value == "false";
+    else if (key == "Exec") info.exec = std::string(value);
   }
   return info;
 }
@@ -176,7 +268,7 @@ Result<Unit, std::string> XdgAutostartLoginItem::registerItem() {
   entry += std::string(kGroup) + "\n";
   entry += "Type=Application\n";
   entry += "Name=Kovra\n";
-  entry += "Exec=" + execArgument(execCommand_) + "\n";
+  entry += "Exec=" + execValueFor(execCommand_) + "\n";
   entry += "Terminal=false\n";
   entry += "X-GNOME-Autostart-enabled=true\n";
   return writeUserEntry(entry);
@@ -197,12 +289,34 @@ Result<Unit, std::string> XdgAutostartLoginItem::unregisterItem() {
   return Unit{};
 }
 
-std::shared_ptr<XdgAutostartLoginItem> XdgAutostartLoginItem::standard() {
-  std::string exe = "kovra";
-  char buffer[4096];
-  const ssize_t n = ::readlink("/proc/self/exe", buffer, sizeof buffer - 1);
-  if (n > 0) exe.assign(buffer, static_cast<size_t>(n));
-  return std::make_shared<XdgAutostartLoginItem>(XdgPaths::configHome(), XdgPaths::configDirs(), exe);
+Result<bool, std::string> XdgAutostartLoginItem::refreshExec() {
+  if (execCommand_.empty() || execCommand_.front() != '/') return false;
+  const std::string user = userEntryPath();
+  auto text = FileIO::readWhole(user);
+  if (!text.ok()) {
+    if (text.error().missing) return false;
+    return Failure{text.error().description};
+  }
+  const AutostartEntryInfo info = parseAutostartEntry(*text);
+  if (!info.isEnabled() || !info.exec) return false;
+  const auto args = splitExecValue(*info.exec);
+  if (!args || args->size() != 1) return false;
+  const std::string& old = args->front();
+  const size_t slash = old.rfind('/');
+  if (old.empty() || old.front() != '/' || old.substr(slash + 1) != "kovra") return false;
+  if (old == execCommand_ || isExecutableFile(old)) return false;
+  auto written = FileIO::writeAtomically(user, autostartEntryWithExec(*text, execValueFor(execCommand_)), 0644);
+  if (!written.ok()) return Failure{written.error()};
+  return true;
+}
+
+std::shared_ptr<XdgAutostartLoginItem> XdgAutostartLoginItem::standard(std::optional<std::string> programPath) {
+  if (!programPath) {
+    char buffer[4096];
+    const ssize_t n = ::readlink("/proc/self/exe", buffer, sizeof buffer - 1);
+    programPath = n > 0 ? programPathFromProcLink(std::string(buffer, static_cast<size_t>(n))) : "kovra";
+  }
+  return std::make_shared<XdgAutostartLoginItem>(XdgPaths::configHome(), XdgPaths::configDirs(), *programPath);
 }
 
 }  // namespace kovra

@@ -5,6 +5,8 @@
 #include <fstream>
 #include <sstream>
 
+#include <sys/stat.h>
+
 #include "logic/app_settings.h"
 #include "logic/xdg_autostart.h"
 #include "support/temp_dir.h"
@@ -155,6 +157,120 @@ TEST(XdgAutostart, FailureBecomesTheSettingsErrorText) {
   if (saved) ::setenv("XCTestConfigurationFilePath", saved->c_str(), 1);
   EXPECT_FALSE(settings.launchAtLogin());
   EXPECT_EQ(settings.launchAtLoginError(), "Girişte başlatma ayarlanamadı: mkdir " + tmp.at("cfg") + ": Not a directory");
+}
+
+TEST(ExecValue, SplitsQuotesAndEscapesAndRoundTripsWhatWeWrite) {
+  using Args = std::vector<std::string>;
+  EXPECT_EQ(splitExecValue("/usr/bin/kovra"), Args{"/usr/bin/kovra"});
+  EXPECT_EQ(splitExecValue("  kovra   --x\t100%% "), (Args{"kovra", "--x", "100%"}));
+  // \s is a space before the quoting rules apply: it separates unless quoted.
+  EXPECT_EQ(splitExecValue("a\\sb \"c\\sd\""), (Args{"a", "b", "c d"}));
+  // Escapes inside quotes, written once at the string level or (as many writers do) directly.
+  EXPECT_EQ(splitExecValue(R"("/a b/k\\"o\\$v" "x\"y")"), (Args{"/a b/k\"o$v", "x\"y"}));
+  EXPECT_EQ(splitExecValue(""), Args{});
+  EXPECT_EQ(splitExecValue("\"/open"), std::nullopt);
+  EXPECT_EQ(splitExecValue("kovra\\"), std::nullopt);
+
+  for (const std::string program : {"/usr/bin/kovra", "/opt/my apps/kovra 100%\"$x`\\", "/t/ğüş/kovra"}) {
+    EXPECT_EQ(splitExecValue(execValueFor(program)), Args{program}) << program;
+  }
+}
+
+TEST(ExecValue, ProgramPathDropsTheDeletedMark) {
+  EXPECT_EQ(programPathFromProcLink("/usr/bin/kovra (deleted)"), "/usr/bin/kovra");
+  EXPECT_EQ(programPathFromProcLink("/usr/bin/kovra"), "/usr/bin/kovra");
+  EXPECT_EQ(programPathFromProcLink(" (deleted)"), " (deleted)");
+}
+
+TEST(AutostartEntry, ExecIsReplacedInPlace) {
+  EXPECT_EQ(autostartEntryWithExec("# c\n[Desktop Entry]\nName=Kovra\nExec = /old/kovra\nX-Delay=5\n"
+                                   "[Desktop Action a]\nExec=other\n",
+                                   "/new/kovra"),
+            "# c\n[Desktop Entry]\nName=Kovra\nExec=/new/kovra\nX-Delay=5\n[Desktop Action a]\nExec=other\n");
+  EXPECT_EQ(autostartEntryWithExec("[Desktop Entry]\nType=Application\n", "/new/kovra"),
+            "[Desktop Entry]\nType=Application\nExec=/new/kovra\n");
+}
+
+// A user entry whose program has moved, as an installed program meets it at start.
+struct MovedProgram {
+  testing::TempDir tmp;
+  std::string user = tmp.at("home/.config");
+  std::string installed = tmp.write("new place/bin/kovra", "#!/bin/sh\n");
+  XdgAutostartLoginItem item{user, {}, installed};
+  std::string entry() const { return user + "/autostart/kovra.desktop"; }
+  std::string writeEntry(const std::string& exec, const std::string& extra = "") const {
+    return tmp.write("home/.config/autostart/kovra.desktop",
+                     "[Desktop Entry]\nType=Application\nName=Kovra\nExec=" + exec + "\n" + extra);
+  }
+};
+
+TEST(XdgAutostartRefresh, AnEntryToAVanishedProgramFollowsIt) {
+  MovedProgram m;
+  ::chmod(m.installed.c_str(), 0755);
+  m.writeEntry("/old/place/kovra", "X-GNOME-Autostart-Delay=10\n");
+  auto refreshed = m.item.refreshExec();
+  ASSERT_TRUE(refreshed.ok()) << refreshed.error();
+  EXPECT_TRUE(*refreshed);
+  const std::string text = slurp(m.entry());
+  const auto exec = parseAutostartEntry(text).exec;
+  ASSERT_TRUE(exec);
+  EXPECT_EQ(splitExecValue(*exec), std::vector<std::string>{m.installed});
+  EXPECT_NE(text.find("X-GNOME-Autostart-Delay=10\n"), std::string::npos);
+  EXPECT_EQ(m.item.status(), LoginItemStatus::enabled);
+  // Once it points here there is nothing more to do.
+  EXPECT_FALSE(*m.item.refreshExec());
+  EXPECT_EQ(slurp(m.entry()), text);
+}
+
+TEST(XdgAutostartRefresh, LeavesEntriesThatAreNotOursOrStillWork) {
+  MovedProgram m;
+  const std::string other = m.tmp.write("other/kovra", "#!/bin/sh\n");
+  ::chmod(other.c_str(), 0755);
+  const std::string notExecutable = m.tmp.write("plain/kovra", "");
+  ::chmod(notExecutable.c_str(), 0644);
+  struct Case {
+    std::string exec, extra;
+    bool rewritten;
+  };
+  const std::vector<Case> cases{
+      {other, "", false},                            // another installation that still runs
+      {"/old/kovra --minimized", "", false},         // arguments the user added
+      {"kovra", "", false},                          // found through PATH
+      {"/old/top", "", false},                       // some other program
+      {"/old/kovra", "Hidden=true\n", false},        // switched off: nothing to refresh
+      {"\"/old/kovra", "", false},                   // unreadable Exec
+      {notExecutable, "", true},                     // no longer a program
+      {"\"/old place/kovra\"", "", true},
+  };
+  for (const auto& c : cases) {
+    const std::string written = m.writeEntry(c.exec, c.extra);
+    const std::string before = slurp(written);
+    auto refreshed = m.item.refreshExec();
+    ASSERT_TRUE(refreshed.ok()) << c.exec;
+    EXPECT_EQ(*refreshed, c.rewritten) << c.exec;
+    EXPECT_EQ(slurp(written) == before, !c.rewritten) << c.exec;
+  }
+
+  // No entry at all, or a program path that is not absolute: nothing happens.
+  fs::remove(m.entry());
+  EXPECT_FALSE(*m.item.refreshExec());
+  EXPECT_FALSE(fs::exists(m.entry()));
+  XdgAutostartLoginItem viaPath(m.user, {}, "kovra");
+  m.writeEntry("/old/kovra");
+  EXPECT_FALSE(*viaPath.refreshExec());
+}
+
+TEST(XdgAutostartRefresh, StandardItemUsesTheGivenProgramAndTheConfigHome) {
+  testing::TempDir tmp;
+  const char* saved = std::getenv("XDG_CONFIG_HOME");
+  const std::optional<std::string> old = saved ? std::optional<std::string>(saved) : std::nullopt;
+  ::setenv("XDG_CONFIG_HOME", tmp.at("cfg").c_str(), 1);
+  auto item = XdgAutostartLoginItem::standard("/opt/kovra/bin/kovra");
+  if (old) ::setenv("XDG_CONFIG_HOME", old->c_str(), 1);
+  else ::unsetenv("XDG_CONFIG_HOME");
+  EXPECT_EQ(item->userEntryPath(), tmp.at("cfg/autostart/kovra.desktop"));
+  ASSERT_TRUE(item->registerItem().ok());
+  EXPECT_NE(slurp(item->userEntryPath()).find("\nExec=/opt/kovra/bin/kovra\n"), std::string::npos);
 }
 
 }  // namespace

@@ -60,15 +60,10 @@ std::pair<std::string, std::optional<uint32_t>> splitGroupKey(const std::string&
 DesktopApps::DesktopApps(const ProcTable& table, DesktopIndex& index, uint32_t ownUid)
     : table_(table), index_(index), ownUid_(ownUid) {}
 
-std::optional<ProcFacts> DesktopApps::facts(int32_t pid) const {
-  std::string text;
-  if (!table_.readFile(pidFile(pid, "stat"), text, 4096)) return std::nullopt;
-  auto s = parseProcStat(text);
-  if (!s) return std::nullopt;
-  return ProcFacts{s->startTime, s->ppid, s->state, std::string(s->comm)};
-}
+std::optional<ProcFacts> DesktopApps::facts(int32_t pid) const { return table_.facts(pid); }
 
 std::optional<uint32_t> DesktopApps::realUid(int32_t pid) const {
+  if (auto info = table_.pidInfo(pid)) return info->realUid;
   std::string text;
   if (!table_.readFile(pidFile(pid, "status"), text, 64 * 1024)) return std::nullopt;
   return parseStatusRealUid(text);
@@ -88,13 +83,33 @@ std::string DesktopApps::keyFor(const std::string& path, uint32_t uid) const {
   return uid == ownUid_ ? path : path + "#" + std::to_string(uid);
 }
 
-std::optional<std::string> DesktopApps::ownMatch(int32_t pid, uint32_t uid, const std::optional<std::string>& exe) const {
+std::optional<std::string> DesktopApps::appIdOfCgroup(int32_t pid, uint64_t cgroupId) const {
+  // With the unified hierarchy alone a cgroup id stands for one cgroup path for good (such
+  // cgroups cannot be renamed), so processes that share a cgroup share the answer.
+  const bool shareable = cgroupId != 0 && table_.unifiedCgroupsOnly();
+  if (shareable) {
+    if (auto it = appIdByCgroup_.find(cgroupId); it != appIdByCgroup_.end()) return it->second;
+  }
+  std::string text;
+  if (!table_.readFile(pidFile(pid, "cgroup"), text, 64 * 1024)) return std::nullopt;
+  std::optional<std::string> id = appIdFromCgroup(text);
+  if (shareable) {
+    // Kept only when the process did not move to another cgroup while its file was read.
+    auto again = table_.pidInfo(pid);
+    if (again && again->cgroupId == cgroupId) {
+      if (appIdByCgroup_.size() >= 4096) appIdByCgroup_.clear();
+      appIdByCgroup_.emplace(cgroupId, id);
+    }
+  }
+  return id;
+}
+
+std::optional<std::string> DesktopApps::ownMatch(int32_t pid, uint32_t uid, const std::optional<std::string>& exe,
+                                                 uint64_t cgroupId) const {
   std::string text;
   // 1. The systemd unit the launcher started it in.
-  if (table_.readFile(pidFile(pid, "cgroup"), text, 64 * 1024)) {
-    if (auto id = appIdFromCgroup(text)) {
-      if (auto app = index_.byId(*id + ".desktop")) return app->path;
-    }
+  if (auto id = appIdOfCgroup(pid, cgroupId)) {
+    if (auto app = index_.byId(*id + ".desktop")) return app->path;
   }
   // 2. The .desktop file a launcher named in its environment, for this very process.
   if (table_.readFile(pidFile(pid, "environ"), text)) {
@@ -121,12 +136,23 @@ DesktopApps::Memo& DesktopApps::remember(int32_t pid, const ProcFacts& f, const 
   Memo m;
   m.startTime = f.startTime;
   m.ppid = f.ppid;
-  if (auto uid = realUid(pid)) {
+  uint64_t cgroupId = 0;
+  if (f.isKernelThread) {
+    // Kernel threads run as root, in the root cgroup, with no environment or program file.
+    m.kernel = true;
+    m.hasUid = true;
+    return memo_.insert_or_assign(pid, std::move(m)).first->second;
+  }
+  if (auto info = table_.pidInfo(pid)) {
+    m.uid = info->realUid;
+    m.hasUid = true;
+    cgroupId = info->cgroupId;
+  } else if (auto uid = realUid(pid)) {  // without the pidfd query: /proc/<pid>/status
     m.uid = *uid;
     m.hasUid = true;
   }
   m.infrastructure = isSessionInfrastructure(exe ? baseName(*exe) : std::string()) || isSessionInfrastructure(f.comm);
-  if (!m.infrastructure && m.hasUid) m.own = ownMatch(pid, m.uid, exe);
+  if (!m.infrastructure && m.hasUid) m.own = ownMatch(pid, m.uid, exe, cgroupId);
   return memo_.insert_or_assign(pid, std::move(m)).first->second;
 }
 
@@ -137,7 +163,7 @@ std::optional<std::string> DesktopApps::groupOf(int32_t pid, const std::optional
   std::optional<std::string> group;
   if (self.own) {
     group = keyFor(*self.own, self.uid);
-  } else if (!self.infrastructure && self.hasUid) {
+  } else if (!self.infrastructure && !self.kernel && self.hasUid) {
     const uint32_t uid = self.uid;
     int64_t parent = self.ppid;
     for (int depth = 0; depth < kMaxAncestors && parent > 1 && parent != pid; ++depth) {
@@ -150,7 +176,7 @@ std::optional<std::string> DesktopApps::groupOf(int32_t pid, const std::optional
       } else {
         m = &remember(static_cast<int32_t>(parent), *pf, executable(static_cast<int32_t>(parent)));
       }
-      if (m->infrastructure) break;
+      if (m->infrastructure || m->kernel) break;
       if (m->own) {
         group = keyFor(*m->own, uid);
         break;

@@ -28,13 +28,6 @@ namespace kovra::linux_proc {
 // short name.
 bool isSessionInfrastructure(std::string_view program);
 
-struct ProcFacts {
-  uint64_t startTime = 0;
-  int64_t ppid = 0;
-  char state = '?';
-  std::string comm;
-};
-
 class DesktopApps {
  public:
   DesktopApps(const ProcTable& table, DesktopIndex& index, uint32_t ownUid);
@@ -73,12 +66,16 @@ class DesktopApps {
     uint32_t uid = 0;
     bool hasUid = false;
     bool infrastructure = false;
+    bool kernel = false;               // a kernel thread: never part of an app
     std::optional<std::string> own;    // its own .desktop match
     std::optional<std::string> group;  // the key it belongs to
     bool grouped = false;              // `group` was worked out (not only remembered as an ancestor)
   };
   Memo& remember(int32_t pid, const ProcFacts& f, const std::optional<std::string>& exe);
-  std::optional<std::string> ownMatch(int32_t pid, uint32_t uid, const std::optional<std::string>& exe) const;
+  std::optional<std::string> ownMatch(int32_t pid, uint32_t uid, const std::optional<std::string>& exe,
+                                      uint64_t cgroupId) const;
+  // The app id the systemd unit of a cgroup names, by cgroup id.
+  std::optional<std::string> appIdOfCgroup(int32_t pid, uint64_t cgroupId) const;
   std::string keyFor(const std::string& path, uint32_t uid) const;
   void prune(std::span<const int32_t> pids);
 
@@ -87,6 +84,7 @@ class DesktopApps {
   uint32_t ownUid_;
   std::string ownGroup_;
   std::unordered_map<int32_t, Memo> memo_;
+  mutable std::unordered_map<uint64_t, std::optional<std::string>> appIdByCgroup_;
 };
 
 // "<path>#<uid>" → (path, uid); a plain path → (path, none).

@@ -50,9 +50,18 @@ bool kernelHasStatx() {
 struct Settings {
   bool openat2 = false;
   bool statx = false;
-  std::vector<char> buffer = std::vector<char>(kDirentBufferSize);
-  bool bufferInUse = false;  // one folder is read at a time; another one gets its own buffer
 };
+
+// Each thread reads one folder at a time into its own buffer; another folder read meanwhile gets
+// a buffer of its own.
+struct ThreadBuffer {
+  std::vector<char> bytes = std::vector<char>(kDirentBufferSize);
+  bool inUse = false;
+};
+ThreadBuffer& threadBuffer() {
+  thread_local ThreadBuffer buffer;
+  return buffer;
+}
 
 // An open (or released) folder, kept so it can be reopened from its nearest open ancestor.
 struct DirNode {
@@ -63,6 +72,10 @@ struct DirNode {
   ino_t ino = 0;
   ~DirNode() {
     if (fd >= 0) ::close(fd);
+    // Frees the chain of ancestors only this node still holds one at a time: left to the
+    // destructors, a chain a hundred thousand folders deep would exhaust the stack.
+    std::shared_ptr<DirNode> up = std::move(parent);
+    while (up && up.use_count() == 1) up = std::move(up->parent);
   }
 };
 
@@ -261,10 +274,11 @@ class LinuxDirectory : public FsDirectory {
   }
 
   void takeBuffer() {
-    if (!settings_->bufferInUse) {
-      settings_->bufferInUse = true;
-      buffer_ = settings_->buffer.data();
-      bufferSize_ = settings_->buffer.size();
+    ThreadBuffer& shared = threadBuffer();
+    if (!shared.inUse) {
+      shared.inUse = true;
+      buffer_ = shared.bytes.data();
+      bufferSize_ = shared.bytes.size();
       sharedBuffer_ = true;
     } else {
       own_.resize(kDirentBufferSize);
@@ -274,7 +288,7 @@ class LinuxDirectory : public FsDirectory {
   }
 
   void dropBuffer() {
-    if (sharedBuffer_) settings_->bufferInUse = false;
+    if (sharedBuffer_) threadBuffer().inUse = false;
     sharedBuffer_ = false;
     buffer_ = nullptr;
     std::vector<char>().swap(own_);

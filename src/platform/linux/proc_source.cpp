@@ -20,14 +20,12 @@ LinuxProcessSource::LinuxProcessSource(std::string procRoot, DesktopIndex& index
 }
 
 platform::ProcessCallNames LinuxProcessSource::callNames() const {
-  return {"sysconf(_SC_CLK_TCK)", "getdents64", "openat /proc/<pid>/stat", "EACCES/EPERM"};
+  const bool clock = table_.cpuSource() == CpuTimeSource::processClock;
+  return {clock ? "clock_gettime(CPUCLOCK_SCHED)" : "sysconf(_SC_CLK_TCK)", "getdents64", "openat /proc/<pid>/statm",
+          "EACCES/EPERM"};
 }
 
-std::optional<double> LinuxProcessSource::ticksToNanos() {
-  long ticks = ::sysconf(_SC_CLK_TCK);
-  if (ticks <= 0) return std::nullopt;
-  return 1e9 / static_cast<double>(ticks);
-}
+std::optional<double> LinuxProcessSource::ticksToNanos() { return table_.cpuUnitNanos(); }
 
 int LinuxProcessSource::activeProcessorCount() {
   long n = ::sysconf(_SC_NPROCESSORS_ONLN);

@@ -1,12 +1,23 @@
 #pragma once
-// Reads the process table from /proc cheaply: the pid list through one directory descriptor,
-// and per process its stat and statm files, kept open between refreshes and re-read with pread
-// (two system calls per process and refresh). A kept descriptor fails with ESRCH once its
-// process has gone, so it never reads a newer process that reuses the pid. When descriptors
-// run short, processes are read with open/read/close instead.
+// Reads the process table from /proc cheaply. The pid list comes through one directory
+// descriptor. A process first seen has its stat file read once (start time, parent, name);
+// after that only what changes is read: its processor time from the kernel's per-process CPU
+// clock (nanoseconds, no text to format) and its memory from statm, kept open and re-read with
+// pread. A kept descriptor fails with ESRCH once its process has gone, so it never reads a newer
+// process that reuses the pid; statm is read last, so a successful read vouches for the clock
+// read before it. The name is read again (from comm) only when the process has run since the
+// last reading, as running is the only way it can have started another program.
+//
+// Where the per-process clock is unavailable (or the root is not the real /proc), stat and statm
+// are both kept and re-read, with processor time in clock ticks.
+//
+// Every listing starts a round; descriptors of processes not read in the previous round are
+// closed (mark and sweep). The number of descriptors all tables may keep is decided once per
+// program, see descriptorPlan().
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -18,9 +29,9 @@
 namespace kovra::linux_proc {
 
 struct ProcReading {
-  uint64_t cpuTicks = 0;   // utime + stime
+  uint64_t cpuTicks = 0;   // user + system time, in the table's unit (cpuUnitNanos)
   uint64_t startTime = 0;  // clock ticks since boot
-  int64_t ppid = 0;
+  int64_t ppid = 0;        // at the first reading
   bool isKernelThread = false;
   std::array<char, 64> comm{};
   uint8_t commLength = 0;
@@ -30,10 +41,40 @@ struct ProcReading {
   std::string_view name() const { return {comm.data(), commLength}; }
 };
 
+// What one stat read tells about a process.
+struct ProcFacts {
+  uint64_t startTime = 0;
+  int64_t ppid = 0;
+  char state = '?';
+  std::string comm;
+  bool isKernelThread = false;
+};
+
+// What a pidfd tells about a live process without any text to format.
+struct PidInfo {
+  uint32_t realUid = 0;
+  uint64_t cgroupId = 0;  // of the unified hierarchy
+};
+
+enum class CpuTimeSource {
+  processClock,  // clock_gettime on the process's CPU clock: nanoseconds
+  statFile,      // utime + stime of stat: clock ticks
+};
+
+// The program's descriptor budget, decided at the first use: the soft limit is raised (never
+// above the hard one) to what the process table needs plus a margin for everything else, and
+// the table keeps at most `keepLimit` processes' files open.
+struct DescriptorPlan {
+  uint64_t softLimit = 0;
+  size_t keepLimit = 0;  // processes, across every table
+};
+const DescriptorPlan& descriptorPlan();
+
 class ProcTable {
  public:
-  // `root` is the proc file system (another folder in tests).
+  // `root` is the proc file system (another folder in tests, which always uses statFile).
   explicit ProcTable(std::string root = "/proc");
+  ProcTable(std::string root, CpuTimeSource source);
   ~ProcTable();
   ProcTable(const ProcTable&) = delete;
   ProcTable& operator=(const ProcTable&) = delete;
@@ -42,6 +83,9 @@ class ProcTable {
   int openError() const { return rootFd_ < 0 ? openErrno_ : 0; }
   int rootFd() const { return rootFd_; }
   const std::string& root() const { return root_; }
+  CpuTimeSource cpuSource() const { return cpuSource_; }
+  // Nanoseconds per unit of ProcReading::cpuTicks; absent when the unit is unknown.
+  std::optional<double> cpuUnitNanos() const { return cpuUnitNanos_; }
 
   // Writes the pids into `buffer` and returns how many (a full buffer may mean there are more);
   // with an empty buffer returns how many exist. Starts a new round: descriptors of processes
@@ -49,9 +93,19 @@ class ProcTable {
   Result<size_t, int> list(std::span<int32_t> buffer);
   // Reads one process; the failure is an errno (ENOENT or ESRCH: gone; EACCES or EPERM: refused).
   Result<ProcReading, int> read(int32_t pid);
+  // The stat facts of a process, read at most once per listing (a fresh read() provides them).
+  std::optional<ProcFacts> facts(int32_t pid) const;
+  // The real user and cgroup of a process through a pidfd; absent on kernels without that
+  // query (before 6.13), outside the real /proc, or when the process has gone.
+  std::optional<PidInfo> pidInfo(int32_t pid) const;
+  // True when the machine has only the unified cgroup hierarchy, so a cgroup id names one
+  // cgroup path for good.
+  bool unifiedCgroupsOnly() const;
 
-  // Processes whose files are kept open; false after descriptors ran short.
+  // Processes whose files are kept open.
   size_t keptCount() const { return entries_.size(); }
+  // Descriptors this table holds open for the processes it keeps.
+  size_t keptDescriptors() const;
   bool keepsFiles() const { return keepFiles_; }
   // Test hook: the most entries that may keep their files open.
   void setKeepLimit(size_t limit) { keepLimit_ = limit; }
@@ -62,19 +116,27 @@ class ProcTable {
 
  private:
   struct Entry {
-    int statFd = -1;
     int statmFd = -1;
+    int statFd = -1;  // statFile only
+    int commFd = -1;  // processClock only, opened once the process has run
     uint32_t round = 0;
+    uint64_t cpu = 0;
+    ProcReading identity;  // start time, parent, name, kernel-thread flag
   };
+  Result<ProcReading, int> readKept(int32_t pid, Entry& e);
   Result<ProcReading, int> readFresh(int32_t pid);
+  bool refreshName(int32_t pid, Entry& e);
   void closeEntry(Entry& e);
   void sweep();
 
   std::string root_;
   int rootFd_ = -1;
   int openErrno_ = 0;
+  CpuTimeSource cpuSource_ = CpuTimeSource::statFile;
+  std::optional<double> cpuUnitNanos_;
   std::vector<char> dirBuffer_;
   std::unordered_map<int32_t, Entry> entries_;
+  mutable std::unordered_map<int32_t, std::optional<ProcFacts>> facts_;
   uint32_t round_ = 0;
   size_t readThisRound_ = 0;
   size_t keepLimit_ = 0;
@@ -83,5 +145,10 @@ class ProcTable {
 
 // Parses the two files into a reading; false when either is malformed.
 bool fillReading(std::string_view stat, std::string_view statm, ProcReading& out);
+// The processor time of a process from its CPU clock, in nanoseconds; absent when it has gone
+// or the clock cannot be read.
+std::optional<uint64_t> processClockNanos(int32_t pid);
+// /proc/<pid>/comm escapes "\n" and "\\"; gives the name as stat shows it.
+std::string_view unescapeComm(std::string_view text, std::array<char, 64>& out);
 
 }  // namespace kovra::linux_proc

@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
 
 #include "core/log.h"
 #include "core/utf8.h"
@@ -16,6 +19,35 @@ std::string withoutTrailingSlashes(std::string path) {
 }
 
 }  // namespace
+
+// One subfolder of the root, walked by a worker as a whole.
+struct ScanSubtree {
+  size_t index = 0;  // among the root's subfolders
+  std::string name;
+  bool isPackage = false;
+  // Filled by the worker; read once `done` is set (under the pool's lock).
+  bool done = false;
+  bool started = false;
+  DiskScanWalker::Listing listing{};
+  ScanFrame frame;  // the finished subfolder, named as in its parent
+  int64_t fileCount = 0;
+  uint64_t scannedBytes = 0;
+  int64_t skippedCount = 0;
+  int64_t otherErrorCount = 0;
+  std::vector<ScanSizedURL> topFiles;  // its largest files, in the order they were found
+  std::vector<std::pair<uint64_t, uint64_t>> linked;  // (device, inode) of its files with several names
+  std::atomic<int64_t> liveFiles{0};
+  std::atomic<uint64_t> liveBytes{0};
+};
+
+struct DiskScanWalker::Pool {
+  std::mutex mutex;
+  std::condition_variable finished;
+  FsDirectory* root = nullptr;  // the root's handle, open while the pool runs
+  size_t next = 0;  // the next subtree to hand out
+  bool closing = false;
+  std::vector<std::jthread> threads;
+};
 
 ScanClock steadyScanClock() {
   return [] {
@@ -47,13 +79,16 @@ std::string abbreviateHome(const std::string& path, const std::string& home) {
 
 DiskScanWalker::DiskScanWalker(std::string root, bool hadFullDiskAccess,
                                DiskScanning::ProgressHandler onProgress, FileSystem& fs,
-                               std::stop_token stop, ScanClock clock)
+                               std::stop_token stop, ScanClock clock, size_t workers)
     : root_(withoutTrailingSlashes(std::move(root))),
       hadFullDiskAccess_(hadFullDiskAccess),
       onProgress_(std::move(onProgress)),
       fs_(fs),
       stop_(std::move(stop)),
-      clock_(clock ? std::move(clock) : steadyScanClock()) {}
+      clock_(clock ? std::move(clock) : steadyScanClock()),
+      workers_(std::max<size_t>(workers, 1)) {}
+
+DiskScanWalker::~DiskScanWalker() { stopPool(); }
 
 Result<DiskScanResult, ScanError> DiskScanWalker::run() {
   if (cancelled()) return Failure{ScanError::cancelled()};
@@ -78,11 +113,27 @@ Result<DiskScanResult, ScanError> DiskScanWalker::run() {
     case Listing::listed: break;
   }
   releaseHandles();
+  if (workers_ > 1) startPool();
 
+  ScanFrame rootDone;
+  Walk walked = walk(0, rootDone);
+  stopPool();
+  if (walked == Walk::cancelled) return Failure{ScanError::cancelled()};
+  return makeResult(rootDone);
+}
+
+DiskScanWalker::Walk DiskScanWalker::walk(size_t floor, ScanFrame& done) {
   while (!cancelled()) {
     ScanFrame& top = stack_.back();
     if (top.nextIndex < top.subdirectories.size()) {
+      const size_t index = top.nextIndex;
       ScanPendingDirectory& pending = top.subdirectories[top.nextIndex++];
+      if (stack_.size() == 1 && index < subtrees_.size()) {
+        ScanSubtree& job = *subtrees_[index];
+        Listing awaited = awaitSubtree(job);
+        if (awaited == Listing::cancelled) return Walk::cancelled;
+        if (takeSubtree(job)) continue;
+      }
       auto opened = top.dir ? top.dir->openChild(pending.name)
                             : Result<std::unique_ptr<FsDirectory>, FsOpenFailure>(Failure{FsOpenFailure{}});
       ScanFrame frame;
@@ -90,7 +141,7 @@ Result<DiskScanResult, ScanError> DiskScanWalker::run() {
       frame.isPackage = pending.isPackage;
       push(std::move(frame));
       Listing listing = list(std::move(opened));
-      if (listing == Listing::cancelled) return Failure{ScanError::cancelled()};
+      if (listing == Listing::cancelled) return Walk::cancelled;
       // A folder that could not be listed is dropped: its files stay counted, its size is not
       // added to any folder.
       if (listing == Listing::failed) pop();
@@ -99,10 +150,128 @@ Result<DiskScanResult, ScanError> DiskScanWalker::run() {
     }
     ScanFrame finished = pop();
     finished.dir.reset();
-    if (stack_.empty()) return makeResult(finished);
+    if (stack_.size() == floor) {
+      done = std::move(finished);
+      return Walk::finished;
+    }
     absorb(finished);
   }
-  return Failure{ScanError::cancelled()};
+  return Walk::cancelled;
+}
+
+void DiskScanWalker::startPool() {
+  const ScanFrame& root = stack_.front();
+  if (root.subdirectories.size() < 2 || !root.dir) return;
+  for (size_t i = 0; i < root.subdirectories.size(); ++i) {
+    auto job = std::make_shared<ScanSubtree>();
+    job->index = i;
+    job->name = root.subdirectories[i].name;
+    job->isPackage = root.subdirectories[i].isPackage;
+    subtrees_.push_back(std::move(job));
+  }
+  pool_ = std::make_unique<Pool>();
+  pool_->root = root.dir.get();
+  const size_t threads = std::min(workers_, subtrees_.size());
+  for (size_t t = 0; t < threads; ++t) {
+    pool_->threads.emplace_back([this] {
+      for (;;) {
+        ScanSubtree* job = nullptr;
+        {
+          std::lock_guard lock(pool_->mutex);
+          if (pool_->closing || pool_->next >= subtrees_.size() || cancelled()) return;
+          job = subtrees_[pool_->next++].get();
+          job->started = true;
+        }
+        walkSubtree(*job);
+        {
+          std::lock_guard lock(pool_->mutex);
+          job->done = true;
+        }
+        pool_->finished.notify_all();
+      }
+    });
+  }
+}
+
+void DiskScanWalker::stopPool() {
+  if (!pool_) return;
+  {
+    std::lock_guard lock(pool_->mutex);
+    pool_->closing = true;
+  }
+  pool_->threads.clear();  // joins
+  pool_.reset();
+  subtrees_.clear();
+}
+
+void DiskScanWalker::walkSubtree(ScanSubtree& job) {
+  // The root's handle stays open while the pool runs, and opening a child only reads it.
+  auto opened = pool_->root->openChild(job.name);
+  DiskScanWalker sub(childPath(root_, job.name), hadFullDiskAccess_, {}, fs_, stop_, [] { return uint64_t{0}; }, 1);
+  sub.home_ = home_;
+  sub.rootDevice_ = rootDevice_;
+  sub.liveFiles_ = &job.liveFiles;
+  sub.liveBytes_ = &job.liveBytes;
+  ScanFrame frame;
+  frame.name = sub.root_;
+  frame.isPackage = job.isPackage;
+  sub.push(std::move(frame));
+  job.listing = sub.list(std::move(opened));
+  if (job.listing == Listing::listed) {
+    sub.releaseHandles();
+    if (sub.walk(0, job.frame) == Walk::cancelled) job.listing = Listing::cancelled;
+    job.frame.name = job.name;
+  }
+  sub.stack_.clear();
+  job.fileCount = sub.fileCount_;
+  job.scannedBytes = sub.scannedBytes_;
+  job.skippedCount = sub.skippedCount_;
+  job.otherErrorCount = sub.otherErrorCount_;
+  job.topFiles = sub.topFiles_.items();
+  job.linked.reserve(sub.linkedFilesSeen_.size());
+  for (const auto& k : sub.linkedFilesSeen_) job.linked.emplace_back(k.device, k.inode);
+}
+
+DiskScanWalker::Listing DiskScanWalker::awaitSubtree(ScanSubtree& job) {
+  std::unique_lock lock(pool_->mutex);
+  while (!job.done) {
+    if (cancelled()) return Listing::cancelled;
+    pool_->finished.wait_for(lock, std::chrono::milliseconds(50));
+    lock.unlock();
+    report(false);
+    lock.lock();
+  }
+  return job.listing;
+}
+
+bool DiskScanWalker::takeSubtree(ScanSubtree& job) {
+  // A file already counted under another name earlier in the walk: the subtree's figures would
+  // count it again, so it is walked in place instead.
+  for (const auto& [device, inode] : job.linked) {
+    if (linkedFilesSeen_.contains(InodeKey{device, inode})) {
+      job.liveFiles = 0;
+      job.liveBytes = 0;
+      return false;
+    }
+  }
+  for (const auto& [device, inode] : job.linked) linkedFilesSeen_.insert(InodeKey{device, inode});
+  fileCount_ += job.fileCount;
+  scannedBytes_ += job.scannedBytes;
+  skippedCount_ += job.skippedCount;
+  otherErrorCount_ += job.otherErrorCount;
+  for (auto& f : job.topFiles) {
+    if (topFiles_.accepts(f.size)) topFiles_.insert(std::move(f.url), f.size);
+  }
+  job.topFiles.clear();
+  job.linked.clear();
+  job.fileCount = 0;
+  job.scannedBytes = 0;
+  job.liveFiles = 0;
+  job.liveBytes = 0;
+  if (job.listing == Listing::listed) absorb(job.frame);
+  job.frame = ScanFrame{};
+  report(false);
+  return true;
 }
 
 DiskScanWalker::Listing DiskScanWalker::list(Result<std::unique_ptr<FsDirectory>, FsOpenFailure> opened) {
@@ -150,6 +319,8 @@ void DiskScanWalker::process(FsEntry& entry, ScanFrame& frame) {
       return;
     case FsEntryKind::file: break;
   }
+  // A file bind-mounted from another file system belongs to that one.
+  if (entry.device && *entry.device != rootDevice_) return;
   if (entry.linkCount > 1 &&
       !linkedFilesSeen_.insert(InodeKey{entry.device.value_or(rootDevice_), entry.inode}).second)
     return;  // another name of a file already counted
@@ -236,6 +407,11 @@ void DiskScanWalker::releaseHandles() {
 }
 
 void DiskScanWalker::report(bool force) {
+  if (liveFiles_ != nullptr) {
+    liveFiles_->store(fileCount_, std::memory_order_relaxed);
+    liveBytes_->store(scannedBytes_, std::memory_order_relaxed);
+    return;
+  }
   uint64_t now = clock_();
   if (!force && now - lastReport_ < reportIntervalNanos) return;
   lastReport_ = now;
@@ -243,6 +419,11 @@ void DiskScanWalker::report(bool force) {
   DiskScanProgress progress;
   progress.scannedFileCount = fileCount_;
   progress.scannedBytes = scannedBytes_;
+  // Subtrees the pool is walking or has walked but not yet merged.
+  for (const auto& job : subtrees_) {
+    progress.scannedFileCount += job->liveFiles.load(std::memory_order_relaxed);
+    progress.scannedBytes += job->liveBytes.load(std::memory_order_relaxed);
+  }
   if (estimatedTotalBytes_ && *estimatedTotalBytes_ > 0)
     progress.fraction =
         std::clamp(static_cast<double>(scannedBytes_) / static_cast<double>(*estimatedTotalBytes_), 0.0, 1.0);

@@ -3,6 +3,7 @@
 // progress, stops when asked. Depth-first with an explicit stack, so a deep tree cannot exhaust
 // the call stack; memory follows the depth and the width of one level, not the size of the tree.
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -46,6 +47,8 @@ struct ScanErrorSink {
   bool directoryFailed = false;
 };
 
+struct ScanSubtree;
+
 // Monotonic time in nanoseconds.
 using ScanClock = std::function<uint64_t()>;
 ScanClock steadyScanClock();
@@ -61,14 +64,31 @@ class DiskScanWalker {
   static constexpr size_t openFrames = 32;
   static constexpr size_t checkpointSpacing = 256;
 
+  // With several `workers`, each subfolder of the root is walked by one of a small pool of
+  // threads and the results are merged in the order of the one-thread walk, so the outcome is the
+  // same to the byte.
   DiskScanWalker(std::string root, bool hadFullDiskAccess, DiskScanning::ProgressHandler onProgress,
-                 FileSystem& fs, std::stop_token stop, ScanClock clock = steadyScanClock());
+                 FileSystem& fs, std::stop_token stop, ScanClock clock = steadyScanClock(), size_t workers = 1);
+  ~DiskScanWalker();
 
   // Serves one scan only.
   Result<DiskScanResult, ScanError> run();
 
- private:
   enum class Listing { listed, failed, cancelled };
+
+ private:
+  enum class Walk { finished, cancelled };
+
+  // Walks until the stack is back to `floor` frames; the frame finished last is left in `done`.
+  Walk walk(size_t floor, ScanFrame& done);
+  // The pool: starts the workers on the root's subfolders, walks one subtree in a worker, and
+  // takes a finished subtree into the root as if it had been walked in place (false: walk it in
+  // place after all, because it shares a file with what came before).
+  void startPool();
+  void stopPool();
+  void walkSubtree(ScanSubtree& job);
+  Listing awaitSubtree(ScanSubtree& job);
+  bool takeSubtree(ScanSubtree& job);
 
   // Lists the frame on top of the stack.
   Listing list(Result<std::unique_ptr<FsDirectory>, FsOpenFailure> opened);
@@ -116,6 +136,13 @@ class DiskScanWalker {
   bool topPathValid_ = false;
   std::vector<FsEntry> batch_;
   std::unordered_set<InodeKey, InodeHash> linkedFilesSeen_;  // files with several hard links
+
+  size_t workers_ = 1;
+  std::vector<std::shared_ptr<ScanSubtree>> subtrees_;  // the root's subfolders, in walk order
+  struct Pool;
+  std::unique_ptr<Pool> pool_;
+  std::atomic<int64_t>* liveFiles_ = nullptr;  // a subtree walker publishes its progress here
+  std::atomic<uint64_t>* liveBytes_ = nullptr;
 };
 
 // The path with the home folder written as "~" ("~/Documents").

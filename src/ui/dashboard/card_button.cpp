@@ -71,7 +71,8 @@ void CardButton::paintEvent(QPaintEvent*) {
   }
   p.setPen(QPen(paletteColor(ArayuzPalette::cardBorder, palette()), 1));
   p.drawPath(shape);
-  if (clickable_ && hasFocus()) {
+  // The ring shows only when focus came from the keyboard, not after a click.
+  if (clickable_ && hasFocus() && window()->testAttribute(Qt::WA_KeyboardFocusChange)) {
     p.setPen(QPen(palette().color(QPalette::Highlight), 2));
     p.drawRoundedRect(QRectF(rect()).adjusted(1, 1, -1, -1), metrics_.radius, metrics_.radius);
   }

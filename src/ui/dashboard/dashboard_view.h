@@ -37,6 +37,8 @@ class CardGridView : public QWidget {
   std::array<CardView*, 4> cards_{};
 };
 
+// At full size the dashboard needs about 700 px of height at the narrowest window width; the
+// window puts it in a scroll area so that a short window scrolls instead of squeezing the cards.
 class DashboardView : public QWidget {
   Q_OBJECT
 

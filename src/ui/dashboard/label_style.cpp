@@ -2,7 +2,6 @@
 
 #include <QFontMetrics>
 
-#include "ui/common/colors.h"
 
 namespace kovra::ui {
 
@@ -10,11 +9,8 @@ QLabel* makeLabel(const QString& text, const QFont& font, QWidget* parent, bool 
   auto* label = new QLabel(text, parent);
   label->setTextFormat(Qt::PlainText);
   label->setFont(font);
-  if (secondary) {
-    QPalette pal = label->palette();
-    pal.setColor(QPalette::WindowText, secondaryTextColor(parent ? parent->palette() : pal));
-    label->setPalette(pal);
-  }
+  // The placeholder role is the theme's dimmed text colour and follows palette changes by itself.
+  if (secondary) label->setForegroundRole(QPalette::PlaceholderText);
   return label;
 }
 

@@ -111,42 +111,72 @@ MemoryBarView::MemoryBarView(bool showsLegend, int barHeight, QWidget* parent)
   strip_ = new MemoryBarStrip(barHeight, this);
   layout->addWidget(strip_);
   if (showsLegend_) {
-    auto* legend = new QGridLayout;
-    legend->setHorizontalSpacing(6);
-    legend->setVerticalSpacing(2);
+    legend_ = new QGridLayout;
+    legend_->setHorizontalSpacing(6);
+    legend_->setVerticalSpacing(2);
     const MemorySnapshot none;
     const auto slices = memorySlices(none);
     QFont caption = font();
     caption.setPointSizeF(caption.pointSizeF() * 0.88);
-    // Two columns of two slices each: apps and system, then cache and free.
-    for (int i = 0; i < 4; ++i) {
-      const int row = i % 2;
-      const int col = (i / 2) * 4;
+    for (size_t i = 0; i < 4; ++i) {
       auto* name = new QLabel(slices[i].label, this);
       name->setFont(caption);
       auto* value = new QLabel(qstr(Format::placeholder), this);
       value->setFont(caption);
       value->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
       value->setMinimumWidth(QFontMetrics(caption).horizontalAdvance(QStringLiteral("127,6 GB")));
-      legend->addWidget(new Swatch(slices[i].colour, this), row, col, Qt::AlignVCenter);
-      legend->addWidget(name, row, col + 1);
-      legend->addWidget(value, row, col + 2);
+      legendCells_[i] = {new Swatch(slices[i].colour, this), name, value};
       values_[i] = value;
     }
-    legend->setColumnMinimumWidth(3, 12);
-    legend->setColumnStretch(3, 1);
-    layout->addLayout(legend);
+    arrangeLegend(true);
+    layout->addLayout(legend_);
     auto* cacheLine = new QLabel(qstr(localized("Önbellek: Hız için tutuluyor, gerekince anında boşalır.",
                                                 "Bellek çubuğu")),
                                  this);
     cacheLine->setFont(caption);
     cacheLine->setWordWrap(true);
-    QPalette pal = cacheLine->palette();
-    pal.setColor(QPalette::WindowText, secondaryTextColor(palette()));
-    cacheLine->setPalette(pal);
+    cacheLine->setForegroundRole(QPalette::PlaceholderText);
     layout->addWidget(cacheLine);
   }
   setMemory(std::nullopt);
+}
+
+int MemoryBarView::twoColumnWidth() const {
+  int names = 0;
+  for (const auto& cells : legendCells_) names = std::max(names, cells[1]->sizeHint().width());
+  const int perColumn = legendCells_[0][0]->width() + 6 + names + 6 + legendCells_[0][2]->minimumWidth();
+  return 2 * perColumn + 6 + 12;
+}
+
+void MemoryBarView::arrangeLegend(bool twoColumns) {
+  if (!legend_ || twoColumns_ == twoColumns) return;
+  twoColumns_ = twoColumns;
+  for (const auto& cells : legendCells_)
+    for (QWidget* w : cells) legend_->removeWidget(w);
+  for (int c = 0; c < legend_->columnCount(); ++c) {
+    legend_->setColumnStretch(c, 0);
+    legend_->setColumnMinimumWidth(c, 0);
+  }
+  for (int i = 0; i < 4; ++i) {
+    // Two columns: apps and system on the left, cache and free on the right.
+    const int row = twoColumns ? i % 2 : i;
+    const int col = twoColumns ? (i / 2) * 4 : 0;
+    legend_->addWidget(legendCells_[i][0], row, col, Qt::AlignVCenter);
+    legend_->addWidget(legendCells_[i][1], row, col + 1);
+    legend_->addWidget(legendCells_[i][2], row, col + 2);
+  }
+  legend_->setColumnStretch(twoColumns ? 3 : 1, 1);
+  if (twoColumns) legend_->setColumnMinimumWidth(3, 12);
+  // The card grows or shrinks with the legend.
+  for (QWidget* w = this; w; w = w->parentWidget()) {
+    w->updateGeometry();
+    if (w->isWindow()) break;
+  }
+}
+
+void MemoryBarView::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  if (legend_) arrangeLegend(width() >= twoColumnWidth());
 }
 
 QWidget* MemoryBarView::bar() const { return strip_; }

@@ -10,6 +10,7 @@
 #include "core/records.h"
 #include "present/palette.h"
 
+class QGridLayout;
 class QLabel;
 
 namespace kovra::ui {
@@ -34,8 +35,18 @@ class MemoryBarView : public QWidget {
   void setMemory(const std::optional<MemorySnapshot>& memory);
   QWidget* bar() const;
 
+ protected:
+  void resizeEvent(QResizeEvent* event) override;
+
  private:
+  // Two columns of two slices when they fit, else one slice per line.
+  void arrangeLegend(bool twoColumns);
+  int twoColumnWidth() const;
+
   bool showsLegend_;
+  QGridLayout* legend_ = nullptr;
+  std::array<std::array<QWidget*, 3>, 4> legendCells_{};
+  std::optional<bool> twoColumns_;
   MemoryBarStrip* strip_ = nullptr;
   std::array<QLabel*, 4> values_{};
   std::optional<MemorySnapshot> memory_;

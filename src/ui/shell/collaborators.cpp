@@ -1,53 +1,18 @@
 #include "ui/shell/collaborators.h"
 
-#include <QFrame>
-#include <QGridLayout>
 #include <QLabel>
-#include <QPushButton>
-#include <QVBoxLayout>
+#include <QScrollArea>
 
 #include "present/palette.h"
+#include "ui/dashboard/dashboard_view.h"
+#include "ui/dashboard/menu_panel_content.h"
+#include "ui/tray/qt_text_measurer.h"
 
 namespace kovra::ui {
 
 namespace {
 
 QString qs(const std::string& text) { return QString::fromStdString(text); }
-
-constexpr CardKind kCards[] = {CardKind::memory, CardKind::network, CardKind::disk, CardKind::cpu};
-
-// Interim content until the dashboard's own views are in: the headline and one button per card.
-class InterimDashboard final : public QWidget {
- public:
-  InterimDashboard(ShellContext& context, std::function<void(CardKind)> onCard, QWidget* parent)
-      : QWidget(parent), context_(context) {
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(20, 20, 20, 20);
-    headline_ = new QLabel(this);
-    headline_->setWordWrap(true);
-    layout->addWidget(headline_);
-    auto* grid = new QGridLayout;
-    int i = 0;
-    for (CardKind card : kCards) {
-      auto* button = new QPushButton(qs(ArayuzCardInfo::title(card)), this);
-      button->setMinimumHeight(60);
-      connect(button, &QPushButton::clicked, this, [onCard, card] { onCard(card); });
-      grid->addWidget(button, i / 2, i % 2);
-      ++i;
-    }
-    layout->addLayout(grid);
-    layout->addStretch(1);
-    update();
-    token_ = context_.dashboard.headline().subscribe([this](const Verdict&) { update(); });
-  }
-
- private:
-  void update() { headline_->setText(qs(context_.dashboard.headline()->sentence)); }
-
-  ShellContext& context_;
-  QLabel* headline_;
-  ObservationToken token_;
-};
 
 class InterimDetail final : public QLabel {
  public:
@@ -66,37 +31,42 @@ class InterimDetail final : public QLabel {
 }  // namespace
 
 QWidget* makeDashboardWidget(ShellContext& context, std::function<void(CardKind)> onCard, QWidget* parent) {
-  return new InterimDashboard(context, std::move(onCard), parent);
+  // Scrolls when the window is shorter than the dashboard.
+  auto* scroll = new QScrollArea(parent);
+  scroll->setFrameShape(QFrame::NoFrame);
+  scroll->setWidgetResizable(true);
+  auto* view = new DashboardView(context.store, context.dashboard, ArayuzCardSize::full, scroll);
+  QObject::connect(view, &DashboardView::cardSelected, scroll, [onCard = std::move(onCard)](CardKind card) {
+    if (onCard) onCard(card);
+  });
+  scroll->setWidget(view);
+  return scroll;
 }
 
 QWidget* makeMenuPanelWidget(ShellContext& context, PanelActions actions, QWidget* parent) {
-  auto* panel = new QWidget(parent);
-  auto* layout = new QVBoxLayout(panel);
-  layout->setContentsMargins(12, 12, 12, 12);
-  layout->setSpacing(10);
-  layout->addWidget(makeDashboardWidget(context, actions.openCard, panel));
-  auto* divider = new QFrame(panel);
-  divider->setFrameShape(QFrame::HLine);
-  layout->addWidget(divider);
-  auto* row = new QHBoxLayout;
-  auto addButton = [&](const char* text, std::function<void()> action) {
-    auto* button = new QPushButton(QString::fromUtf8(text), panel);
-    QObject::connect(button, &QPushButton::clicked, panel, [action] {
+  auto* content = new MenuPanelContent(context.store, context.dashboard, parent);
+  auto call = [](const std::function<void()>& action) {
+    return [action] {
       if (action) action();
-    });
-    row->addWidget(button);
+    };
   };
-  addButton("Pencereyi aç", actions.openWindow);
-  addButton("Ayarlar…", actions.openSettings);
-  addButton("Çık", actions.quit);
-  layout->addLayout(row);
-  return panel;
+  QObject::connect(content, &MenuPanelContent::cardSelected, content, [open = actions.openCard](CardKind card) {
+    if (open) open(card);
+  });
+  QObject::connect(content, &MenuPanelContent::openWindowRequested, content, call(actions.openWindow));
+  QObject::connect(content, &MenuPanelContent::settingsRequested, content, call(actions.openSettings));
+  QObject::connect(content, &MenuPanelContent::quitRequested, content, call(actions.quit));
+  return content;
 }
 
 QWidget* makeDetailWidget(CardKind card, ShellContext& context, QWidget* parent) {
   return new InterimDetail(card, context, parent);
 }
 
-QImage labelPicture(ShellContext&, qreal) { return {}; }
+QImage labelPicture(ShellContext& context, const QColor& ink, qreal devicePixelRatio) {
+  const auto& rendered = context.label.rendered().value();
+  if (!rendered || context.labelMeasurer == nullptr) return {};
+  return renderLabelPicture(*rendered, *context.labelMeasurer, ink, devicePixelRatio);
+}
 
 }  // namespace kovra::ui

@@ -3,6 +3,7 @@
 // menu panel's content, the detail pages and the label picture. One place, so that the windows
 // do not depend on how each piece is built.
 
+#include <QColor>
 #include <QImage>
 #include <QWidget>
 
@@ -27,7 +28,8 @@ QWidget* makeDashboardWidget(ShellContext& context, std::function<void(CardKind)
 QWidget* makeMenuPanelWidget(ShellContext& context, PanelActions actions, QWidget* parent);
 // One card's detail page; it activates its card in the detail model while it exists.
 QWidget* makeDetailWidget(CardKind card, ShellContext& context, QWidget* parent);
-// The wide label picture as the label model rendered it last (null when both parts are off).
-QImage labelPicture(ShellContext& context, qreal devicePixelRatio);
+// The wide label picture as the label model rendered it last, drawn in `ink` (null when both
+// parts are off).
+QImage labelPicture(ShellContext& context, const QColor& ink, qreal devicePixelRatio);
 
 }  // namespace kovra::ui

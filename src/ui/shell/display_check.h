@@ -11,7 +11,8 @@ bool hasDisplayEnvironment();
 
 inline constexpr const char* kNoDisplayMessage =
     "kovra: ekran bulunamadı (DISPLAY ve WAYLAND_DISPLAY tanımlı değil); ekransız ölçüm için: kovra --dump\n";
+// A printf format: %s is Qt's reason.
 inline constexpr const char* kDisplayUnreachableMessage =
-    "kovra: ekrana bağlanılamadı; ekransız ölçüm için: kovra --dump\n";
+    "kovra: ekrana bağlanılamadı (%s); ekransız ölçüm için: kovra --dump\n";
 
 }  // namespace kovra::ui

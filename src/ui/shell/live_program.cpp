@@ -12,12 +12,13 @@
 #include "app/kovra_app.h"
 #include "core/log.h"
 #include "core/runtime.h"
-#include "logic/notifying.h"
 #include "ui/common/qt_executor.h"
 #include "ui/shell/display_check.h"
 #include "ui/shell/shell.h"
 #include "ui/shell/single_instance.h"
 #include "ui/shell/stop_signals.h"
+#include "ui/tray/dbus_notifier.h"
+#include "ui/tray/qt_text_measurer.h"
 
 namespace kovra::ui {
 
@@ -36,7 +37,18 @@ std::vector<HeldMessage>* heldMessages = nullptr;
 // passed on once the connection stands.
 void startupMessageHandler(QtMsgType type, const QMessageLogContext& context, const QString& message) {
   if (type == QtFatalMsg) {
-    std::fputs(kDisplayUnreachableMessage, stderr);
+    // The platform's own complaint ("could not connect to display :1") says more than Qt's
+    // closing message.
+    QString reason = message;
+    if (heldMessages) {
+      for (const auto& held : *heldMessages) {
+        if (held.category.startsWith("qt.qpa.") && held.category != "qt.qpa.plugin") {
+          reason = held.text;
+          break;
+        }
+      }
+    }
+    std::fprintf(stderr, kDisplayUnreachableMessage, reason.simplified().toLocal8Bit().constData());
     ::_exit(1);
   }
   if (heldMessages) heldMessages->push_back({type, QString::fromUtf8(context.category), message});
@@ -56,8 +68,6 @@ void releaseHeldMessages() {
   delete heldMessages;
   heldMessages = nullptr;
 }
-
-std::shared_ptr<MantikNotifying> makeNotifier() { return std::make_shared<MantikRecordingNotifier>(); }
 
 }  // namespace
 
@@ -86,12 +96,12 @@ int runLiveProgram(int argc, char** argv) {
   if (instance.claim() == SingleInstance::Claim::alreadyRunning) return 0;
 
   QtExecutor executor;
-  ArayuzFixedWidthMeasurer measurer;
+  QtTextMeasurer measurer;
   std::shared_ptr<SettingsContract> settings;
   auto kovra = std::make_unique<KovraApp>([&] {
     auto samplers = SamplerSet::live();
     settings = KovraApp::standardSettings();
-    auto notifier = makeNotifier();
+    std::shared_ptr<MantikNotifying> notifier = std::make_shared<DBusNotifier>();
     return KovraAppParts{executor, measurer, std::move(samplers), settings, std::move(notifier),
                          MantikClock::system(), nullptr};
   });
@@ -105,7 +115,8 @@ int runLiveProgram(int argc, char** argv) {
                        executor,
                        !Runtime::isRunningTests(),
                        ArayuzVisibilityOverride::isForceVisible(),
-                       ArayuzOpenOverride::target()};
+                       ArayuzOpenOverride::target(),
+                       &measurer};
   auto shell = std::make_unique<Shell>(context);
   QObject::connect(&instance, &SingleInstance::activateRequested, shell.get(), &Shell::openMainWindow);
   shell->start();

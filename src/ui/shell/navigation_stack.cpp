@@ -9,6 +9,7 @@
 #include <QVBoxLayout>
 
 #include "present/palette.h"
+#include "ui/common/symbols.h"
 #include "ui/shell/collaborators.h"
 
 namespace kovra::ui {
@@ -26,7 +27,8 @@ NavigationStack::NavigationStack(ShellContext& context, std::function<void()> op
   back_ = new QToolButton(bar);
   back_->setObjectName("kovra-back");
   back_->setAutoRaise(true);
-  back_->setToolButtonStyle(Qt::ToolButtonTextOnly);
+  back_->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+  back_->setIcon(symbolIcon("chevron.left", palette().color(QPalette::ButtonText)));
   title_ = new QLabel(bar);
   QFont titleFont = title_->font();
   titleFont.setBold(true);
@@ -35,6 +37,8 @@ NavigationStack::NavigationStack(ShellContext& context, std::function<void()> op
   settings_ = new QToolButton(bar);
   settings_->setAutoRaise(true);
   settings_->setText(QStringLiteral("Ayarlar"));
+  settings_->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+  settings_->setIcon(symbolIcon("gearshape", palette().color(QPalette::ButtonText)));
   barLayout->addWidget(back_);
   barLayout->addWidget(title_, 1);
   barLayout->addWidget(settings_);
@@ -103,7 +107,7 @@ void NavigationStack::updateBar() {
   const QString previous = pages_.size() >= 2
                                ? QString::fromStdString(ArayuzCardInfo::title(pages_[pages_.size() - 2].first))
                                : QStringLiteral("Kovra");
-  back_->setText(QStringLiteral("‹ ") + previous);
+  back_->setText(previous);
 }
 
 }  // namespace kovra::ui

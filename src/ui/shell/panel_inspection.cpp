@@ -59,7 +59,7 @@ PanelInspection::PanelInspection(ShellContext& context, PanelActions actions, QW
 
 void PanelInspection::updateLabel() {
   const qreal dpr = devicePixelRatioF();
-  QImage picture = labelPicture(context_, dpr);
+  QImage picture = labelPicture(context_, label_->palette().color(QPalette::WindowText), dpr);
   if (picture.isNull()) {
     label_->setPixmap({});
     label_->setText(QStringLiteral("Kovra"));

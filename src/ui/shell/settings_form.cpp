@@ -8,8 +8,10 @@
 #include <QRadioButton>
 #include <QScrollArea>
 #include <QSignalBlocker>
-#include <QStyle>
 #include <QVBoxLayout>
+
+#include "ui/common/colors.h"
+#include "ui/common/symbols.h"
 
 namespace kovra::ui {
 
@@ -53,7 +55,8 @@ SettingsForm::SettingsForm(SettingsContract& settings, QWidget* parent) : QWidge
   auto* errorLayout = new QHBoxLayout(loginErrorRow_);
   errorLayout->setContentsMargins(0, 0, 0, 0);
   auto* errorIcon = new QLabel(loginErrorRow_);
-  errorIcon->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxWarning).pixmap(16, 16));
+  errorIcon->setPixmap(symbolPixmap("exclamationmark.triangle.fill", severityColor(Severity::warning, palette()), 16,
+                                    devicePixelRatioF()));
   loginErrorText_ = new QLabel(loginErrorRow_);
   loginErrorText_->setWordWrap(true);
   QFont callout = loginErrorText_->font();

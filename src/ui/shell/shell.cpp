@@ -1,11 +1,13 @@
 #include "ui/shell/shell.h"
 
 #include <QApplication>
+#include <QCursor>
 
 #include "core/log.h"
 #include "ui/shell/main_window.h"
 #include "ui/shell/menu_panel.h"
 #include "ui/shell/settings_form.h"
+#include "ui/tray/tray_presence.h"
 
 namespace kovra::ui {
 
@@ -48,9 +50,24 @@ void Shell::start() {
   if (!hasTray || context_.openTarget || context_.forceVisible) openMainWindow();
 }
 
-bool Shell::startTray() { return false; }
+bool Shell::startTray() {
+  auto* tray = new TrayPresence(context_.label, context_.store);
+  tray_.reset(tray);
+  connect(tray, &TrayPresence::activated, this, &Shell::togglePanel);
+  connect(tray, &TrayPresence::secondaryActivated, this, &Shell::openMainWindow);
+  connect(tray, &TrayPresence::openWindowRequested, this, &Shell::openMainWindow);
+  connect(tray, &TrayPresence::settingsRequested, this, &Shell::openSettings);
+  connect(tray, &TrayPresence::quitRequested, this, &Shell::quit);
+  // The panel restarted without a tray, or the tray went: never leave the program unreachable.
+  connect(tray, &TrayPresence::unavailable, this, [this] {
+    Log::ui.log("Sistem tepsisi kayboldu; Kovra ana pencereyle açılıyor.");
+    openMainWindow();
+  });
+  return tray->start();
+}
 
 void Shell::shutdown() {
+  if (tray_) tray_->withdraw();
   tray_.reset();
   if (panel_) panel_->hide();
   if (settingsWindow_) settingsWindow_->hide();
@@ -69,7 +86,10 @@ void Shell::openSettings() {
   settingsWindow_->bringForward();
 }
 
-void Shell::togglePanel(QPoint globalPos) { panel_->toggleAt(globalPos); }
+void Shell::togglePanel(QPoint globalPos) {
+  // Some panels send no position: open where the pointer is.
+  panel_->toggleAt(globalPos.isNull() ? QCursor::pos() : globalPos);
+}
 
 void Shell::quit() {
   Q_EMIT quitRequested();

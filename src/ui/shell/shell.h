@@ -15,6 +15,7 @@ namespace kovra::ui {
 class MainWindow;
 class MenuPanel;
 class SettingsWindow;
+class TrayPresence;
 
 class Shell final : public QObject {
   Q_OBJECT
@@ -37,6 +38,7 @@ class Shell final : public QObject {
   MainWindow* mainWindow() const { return mainWindow_.get(); }
   MenuPanel* panel() const { return panel_.get(); }
   SettingsWindow* settingsWindow() const { return settingsWindow_.get(); }
+  TrayPresence* tray() const { return tray_.get(); }
 
  signals:
   void quitRequested();
@@ -48,7 +50,7 @@ class Shell final : public QObject {
   std::unique_ptr<MainWindow> mainWindow_;
   std::unique_ptr<MenuPanel> panel_;
   std::unique_ptr<SettingsWindow> settingsWindow_;
-  std::unique_ptr<QObject> tray_;
+  std::unique_ptr<TrayPresence> tray_;
 };
 
 }  // namespace kovra::ui

@@ -15,6 +15,8 @@
 
 namespace kovra::ui {
 
+class QtTextMeasurer;
+
 struct ShellContext {
   Store& store;
   SettingsContract& settings;
@@ -27,6 +29,8 @@ struct ShellContext {
   bool tellsOthers = true;
   bool forceVisible = false;
   std::optional<ArayuzOpenOverride::Target> openTarget;
+  // The fonts the label was laid out with, for drawing its picture (none: no picture).
+  const QtTextMeasurer* labelMeasurer = nullptr;
 };
 
 }  // namespace kovra::ui

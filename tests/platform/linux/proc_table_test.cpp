@@ -3,8 +3,15 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <dirent.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+
 #include <algorithm>
 #include <cerrno>
+#include <string>
+#include <vector>
 
 #include "platform/linux/proc_child.h"
 #include "support/temp_dir.h"
@@ -73,6 +80,202 @@ TEST(ProcTable, ProcessesNotReadInARoundLoseTheirFiles) {
   (void)listAll(t);  // the child was not read in the last round
   EXPECT_EQ(t.keptCount(), 1u);
   testing::reap(child);
+}
+
+// Idle children in one process group, killed together.
+struct ChildGroup {
+  pid_t group = 0;
+  std::vector<pid_t> pids;
+
+  explicit ChildGroup(int count) {
+    for (int i = 0; i < count; ++i) {
+      pid_t pid = ::fork();
+      if (pid == 0) {
+        ::setpgid(0, group);
+        while (true) ::pause();
+      }
+      if (pid < 0) break;
+      if (group == 0) group = pid;
+      ::setpgid(pid, group);
+      pids.push_back(pid);
+    }
+  }
+  ~ChildGroup() { stop(); }
+  void stop() {
+    if (group == 0) return;
+    ::kill(-group, SIGKILL);
+    for (pid_t pid : pids) ::waitpid(pid, nullptr, 0);
+    group = 0;
+  }
+};
+
+size_t openDescriptors() {
+  size_t n = 0;
+  if (DIR* d = ::opendir("/proc/self/fd")) {
+    while (::readdir(d) != nullptr) ++n;
+    ::closedir(d);
+  }
+  return n;
+}
+
+// One round of the sampler: list, then read every listed pid (and any extra ones).
+size_t round(ProcTable& t, std::vector<int32_t> extra = {}) {
+  auto pids = listAll(t);
+  size_t read = 0;
+  for (int32_t pid : pids) read += t.read(pid).ok();
+  for (int32_t pid : extra) (void)t.read(pid);
+  return read;
+}
+
+// Descriptors this program holds on files of the given processes.
+size_t descriptorsOf(const std::vector<pid_t>& pids) {
+  size_t n = 0;
+  DIR* d = ::opendir("/proc/self/fd");
+  if (d == nullptr) return 0;
+  while (dirent* e = ::readdir(d)) {
+    char target[256] = {};
+    std::string link = std::string("/proc/self/fd/") + e->d_name;
+    if (::readlink(link.c_str(), target, sizeof target - 1) <= 0) continue;
+    for (pid_t pid : pids) {
+      if (std::string(target).starts_with("/proc/" + std::to_string(pid) + "/")) ++n;
+    }
+  }
+  ::closedir(d);
+  return n;
+}
+
+TEST(ProcTable, EveryRoundSweepsWhatWasNotRead) {
+  const size_t before = openDescriptors();
+  {
+    ProcTable t;
+    // One kept process exits while a pid that cannot be read shows up: the failed read must not
+    // stand in for the exited one.
+    ChildGroup one(1);
+    round(t);
+    ASSERT_EQ(descriptorsOf(one.pids), 1u);
+    one.stop();
+    round(t, {0x3ffffff0});
+    (void)listAll(t);
+    EXPECT_EQ(descriptorsOf(one.pids), 0u);
+
+    // With the keep limit reached, kept processes that exit are still swept although more
+    // processes are read each round than the table keeps.
+    ProcTable limited;
+    limited.setKeepLimit(3);
+    ChildGroup five(5);
+    (void)listAll(limited);
+    for (pid_t pid : five.pids) ASSERT_TRUE(limited.read(pid).ok());
+    EXPECT_EQ(limited.keptCount(), 3u);
+    EXPECT_EQ(descriptorsOf(five.pids), 3u);
+    five.stop();
+    for (int churn = 0; churn < 3; ++churn) {
+      ChildGroup more(10);
+      round(limited);
+      more.stop();
+      round(limited);
+      (void)listAll(limited);
+      EXPECT_EQ(descriptorsOf(more.pids), 0u);
+      EXPECT_LE(limited.keptCount(), 3u);
+    }
+    EXPECT_EQ(descriptorsOf(five.pids), 0u);
+  }
+  EXPECT_EQ(openDescriptors(), before);
+}
+
+TEST(ProcTable, AnIdleProcessIsReadWithoutItsStatAndAnExecIsNoticed) {
+  ProcTable t;
+  if (t.cpuSource() != CpuTimeSource::processClock) GTEST_SKIP() << "no per-process CPU clock";
+  int in[2];
+  ASSERT_EQ(::pipe(in), 0);
+  pid_t child = ::fork();
+  if (child == 0) {
+    ::setpgid(0, 0);
+    ::dup2(in[0], 0);
+    ::close(in[1]);
+    ::execl("/bin/sh", "sh", "-c", "read line; exec /bin/sleep 30", static_cast<char*>(nullptr));
+    ::_exit(127);
+  }
+  ::close(in[0]);
+  ASSERT_TRUE(testing::waitForExec(child, "sh"));
+  (void)listAll(t);
+  auto first = t.read(child);
+  ASSERT_TRUE(first.ok());
+  EXPECT_EQ(first->name(), "sh");
+  (void)listAll(t);
+  auto idle = t.read(child);
+  ASSERT_TRUE(idle.ok());
+  EXPECT_EQ(idle->startTime, first->startTime);
+  EXPECT_EQ(t.keptDescriptors(), t.keptCount());  // statm only: it did not run
+
+  ASSERT_EQ(::write(in[1], "go\n", 3), 3);
+  ASSERT_TRUE(testing::waitForExec(child, "sleep"));
+  (void)listAll(t);
+  auto after = t.read(child);
+  ASSERT_TRUE(after.ok());
+  EXPECT_EQ(after->name(), "sleep");
+  EXPECT_EQ(after->startTime, first->startTime);
+  EXPECT_GT(after->cpuTicks, first->cpuTicks);
+  ::close(in[1]);
+  ::kill(-child, SIGKILL);
+  testing::reap(child);
+}
+
+TEST(ProcTable, TheClockAgreesWithStat) {
+  ProcTable clock;
+  ProcTable ticks("/proc", CpuTimeSource::statFile);
+  if (clock.cpuSource() != CpuTimeSource::processClock) GTEST_SKIP() << "no per-process CPU clock";
+  ASSERT_TRUE(ticks.cpuUnitNanos());
+  volatile uint64_t spin = 0;
+  for (int i = 0; i < 10'000'000; ++i) spin = spin + static_cast<uint64_t>(i);
+  auto a = clock.read(::getpid());
+  auto b = ticks.read(::getpid());
+  ASSERT_TRUE(a.ok() && b.ok());
+  const double fromTicks = static_cast<double>(b->cpuTicks) * *ticks.cpuUnitNanos();
+  const double fromClock = static_cast<double>(a->cpuTicks);
+  // stat rounds down to whole ticks of each thread's time.
+  EXPECT_GE(fromClock + 1e6, fromTicks);
+  EXPECT_LE(fromClock, fromTicks + 8 * *ticks.cpuUnitNanos() + 5e7);
+  EXPECT_EQ(a->startTime, b->startTime);
+  EXPECT_EQ(a->name(), b->name());
+}
+
+TEST(ProcTable, TheDescriptorLimitIsDecidedOnce) {
+  const DescriptorPlan& plan = descriptorPlan();
+  rlimit lim{};
+  ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &lim), 0);
+  EXPECT_EQ(lim.rlim_cur, plan.softLimit);
+  EXPECT_LE(lim.rlim_cur, lim.rlim_max);
+  EXPECT_LT(plan.keepLimit * 2, plan.softLimit);
+  { ProcTable a, b; }
+  rlimit after{};
+  ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &after), 0);
+  EXPECT_EQ(after.rlim_cur, lim.rlim_cur);
+  EXPECT_EQ(&descriptorPlan(), &plan);
+}
+
+TEST(ProcTable, PidInfoAgreesWithStatusAndKernelThreadsAreMarked) {
+  ProcTable t;
+  (void)listAll(t);
+  auto info = t.pidInfo(::getpid());
+  if (info) {
+    EXPECT_EQ(info->realUid, ::getuid());
+    EXPECT_NE(info->cgroupId, 0u);
+  }
+  ProcTable fake("/nonexistent");
+  EXPECT_FALSE(fake.pidInfo(::getpid()));
+  auto own = t.facts(::getpid());
+  ASSERT_TRUE(own);
+  EXPECT_FALSE(own->isKernelThread);
+  if (auto kthreadd = t.facts(2); kthreadd && kthreadd->comm == "kthreadd") {
+    EXPECT_TRUE(kthreadd->isKernelThread);
+  }
+}
+
+TEST(ProcTable, CommEscapesAreUndone) {
+  std::array<char, 64> out{};
+  EXPECT_EQ(unescapeComm("a\\\\b\\n c\n", out), std::string_view("a\\b\n c"));
+  EXPECT_EQ(unescapeComm("plain\n", out), "plain");
+  EXPECT_EQ(unescapeComm("tail\\", out), "tail\\");  // a lone backslash stays
 }
 
 TEST(ProcTable, WithoutDescriptorsToKeepItStillReads) {

@@ -99,6 +99,9 @@ TEST(DiskScanHostile, DeepWideAndOddlyNamedTreeScans) {
         maxFds = std::max(maxFds, openFdCount());
       },
       {});
+  // The pooled walk gives the same result on it.
+  DiskScanner pooled([] { return std::shared_ptr<FileSystem>(makeFileSystem()); }, steadyScanClock(), 4);
+  auto p = pooled.scan(base, {}, {});
 
   removeDeepChain(baseFd);
   ::close(baseFd);
@@ -106,6 +109,8 @@ TEST(DiskScanHostile, DeepWideAndOddlyNamedTreeScans) {
   std::filesystem::remove_all(base, ec);
 
   ASSERT_TRUE(r.ok()) << r.error().message;
+  ASSERT_TRUE(p.ok()) << p.error().message;
+  EXPECT_EQ(p.value(), r.value());
   EXPECT_EQ(r->scannedFileCount, kWide + 1);
   EXPECT_EQ(r->skippedCount, 0);
   ASSERT_FALSE(r->largestFiles.empty());

@@ -112,6 +112,8 @@ TEST(DiskScanWalker, StaysOffLinksOtherVolumesAndDatalessFolders) {
   auto& b = fs.addFile("/r/real/hard2", 30);
   b.inode = a.inode;
   a.linkCount = b.linkCount = 2;
+  // A file bind-mounted from another file system.
+  fs.addFile("/r/real/bound", 70 * GB).device = 9;
   auto r = walk(fs, "/r");
   ASSERT_TRUE(r.ok());
   EXPECT_EQ(r->scannedFileCount, 2);

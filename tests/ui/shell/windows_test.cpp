@@ -11,6 +11,7 @@
 #include "ui/shell/main_window.h"
 #include "ui/shell/menu_panel.h"
 #include "ui/shell/navigation_stack.h"
+#include "ui/shell/settings_form.h"
 #include "ui/shell/shell.h"
 
 namespace kovra::ui::testing {
@@ -149,6 +150,30 @@ TEST(PanelPlacement, StaysInsideTheAvailableAreaOnEverySide) {
   EXPECT_TRUE(second.contains(placePanel({3190, 0}, size, second)));
   // Taller than the area: the top stays visible.
   EXPECT_EQ(placePanel({100, 100}, QSize(420, 2000), screen).top(), 0);
+}
+
+TEST_F(WindowsTest, TrayActivationTogglesThePanelAndItsButtonsReachTheWindows) {
+  auto ctx = context();
+  Shell shell(ctx);
+  shell.togglePanel(QPoint(200, 0));
+  settle();
+  EXPECT_TRUE(shell.panel()->isVisible());
+  EXPECT_TRUE(store->isVisible(Surface::menuPanel));
+  shell.togglePanel(QPoint(200, 0));
+  EXPECT_FALSE(shell.panel()->isVisible());
+
+  // A card chosen in the panel closes it and opens that card's page in the main window.
+  navigation.open(CardKind::memory);
+  shell.togglePanel(QPoint(200, 0));
+  shell.openCard(CardKind::disk);
+  settle();
+  EXPECT_EQ(navigation.path.value(), std::vector<CardKind>{CardKind::disk});
+  EXPECT_TRUE(shell.mainWindow()->isVisible());
+  shell.openSettings();
+  ASSERT_NE(shell.settingsWindow(), nullptr);
+  EXPECT_TRUE(shell.settingsWindow()->isVisible());
+  shell.shutdown();
+  EXPECT_FALSE(shell.mainWindow()->isVisible());
 }
 
 TEST_F(WindowsTest, ClosingTheMainWindowLeavesTheProgramRunning) {

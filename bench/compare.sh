@@ -1,0 +1,242 @@
+#!/usr/bin/env bash
+# Kovra side by side with the tools people use, on this machine, interleaved run by run:
+#   process refresh  CPU per refresh with ~2,000 extra idle processes (btop, top, htop)
+#   first reading    CPU and wall time of a fresh process sampler's first reading
+#   --dump           wall time of `kovra --dump`
+#   home scan        a generated tree of ~300k files in ~25k folders, warm and cold cache (du, ncdu, gdu)
+#
+#   bench/compare.sh [build-dir]        (default build/release; built here when missing)
+#   ROUNDS=3 PROCS=2000 FILES=300000 FOLDERS=25000 bench/compare.sh
+#
+# Installs the peers from Debian when they are missing (as root). Everything it creates (idle
+# processes in one process group, the tree in a temporary folder) is removed at the end.
+# Cold-cache runs drop the page cache (echo 3 > /proc/sys/vm/drop_caches) when that is permitted.
+set -euo pipefail
+
+cd "$(dirname "$0")/.."
+BUILD=${1:-build/release}
+ROUNDS=${ROUNDS:-3}
+PROCS=${PROCS:-2000}
+FILES=${FILES:-300000}
+FOLDERS=${FOLDERS:-25000}
+REFRESHES=${REFRESHES:-40}
+PEER_SECONDS=${PEER_SECONDS:-6}
+
+need=()
+command -v btop >/dev/null || need+=(btop)
+command -v htop >/dev/null || need+=(htop)
+command -v top >/dev/null || need+=(procps)
+command -v du >/dev/null || need+=(coreutils)
+command -v ncdu >/dev/null || need+=(ncdu)
+command -v gdu >/dev/null || need+=(gdu)
+command -v script >/dev/null || need+=(bsdutils)
+command -v strace >/dev/null || need+=(strace)
+command -v python3 >/dev/null || need+=(python3)
+if ((${#need[@]})); then
+  if [[ $(id -u) == 0 ]]; then
+    apt-get install -y --no-install-recommends "${need[@]}" >/dev/null
+  else
+    echo "missing: sudo apt-get install ${need[*]}" >&2
+    exit 1
+  fi
+fi
+
+if [[ ! -x $BUILD/src/kovra || ! -x $BUILD/bench/bench_probe ]]; then
+  cmake --preset release -DKOVRA_UI=OFF >/dev/null
+  cmake --build "$BUILD" --target kovra bench_probe -j2 >/dev/null
+fi
+KOVRA=$BUILD/src/kovra
+PROBE=$BUILD/bench/bench_probe
+
+WORK=$(mktemp -d /tmp/kovra-compare-XXXXXX)
+IDLE_PGID=""
+cleanup() {
+  [[ -n $IDLE_PGID ]] && kill -KILL -- "-$IDLE_PGID" 2>/dev/null || true
+  pkill -KILL -s 0 -x btop 2>/dev/null || true
+  rm -rf "$WORK"
+}
+trap cleanup EXIT
+
+# CPU milliseconds (user + system, of the command and its waited-for children) and wall
+# milliseconds of one command: "cpu wall".
+measure() {
+  python3 - "$@" <<'PY'
+import resource, subprocess, sys, time
+t = time.monotonic()
+subprocess.run(sys.argv[1:], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, stdin=subprocess.DEVNULL)
+wall = (time.monotonic() - t) * 1000
+u = resource.getrusage(resource.RUSAGE_CHILDREN)
+print("%.1f %.1f" % ((u.ru_utime + u.ru_stime) * 1000, wall))
+PY
+}
+
+# A full-screen peer in a 160x50 pseudo-terminal for `seconds`; prints its CPU ms between the end
+# of its second second and the end, and the refreshes in that span, counted as opens of
+# /proc/meminfo (each of these tools reads it once per refresh) in a separate traced run.
+peer_in_terminal() {  # name seconds command...
+  local name=$1 seconds=$2
+  shift 2
+  local cmd="stty rows 50 cols 160; exec $*"
+  python3 - "$name" "$seconds" "$cmd" "$WORK" <<'PY'
+import os, subprocess, sys, time
+name, seconds, cmd, work = sys.argv[1], float(sys.argv[2]), sys.argv[3], sys.argv[4]
+env = dict(os.environ, HOME=work, XDG_CONFIG_HOME=work + "/config", TERM="xterm-256color")
+tick = os.sysconf("SC_CLK_TCK")
+
+def start(prefix=""):
+    return subprocess.Popen(["script", "-qfec", prefix + cmd, "/dev/null"], stdin=subprocess.PIPE,
+                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, env=env, start_new_session=True)
+
+def find(p):
+    for _ in range(100):
+        out = subprocess.run(["pgrep", "-s", str(p.pid), "-x", name], capture_output=True, text=True).stdout.split()
+        if out:
+            return int(out[-1])
+        time.sleep(0.05)
+    return None
+
+def cpu(pid):
+    with open("/proc/%d/stat" % pid) as f:
+        fields = f.read().rsplit(")", 1)[1].split()
+    return (int(fields[11]) + int(fields[12])) * 1000.0 / tick
+
+def stop(p):
+    try:
+        os.killpg(p.pid, 9)
+    except ProcessLookupError:
+        pass
+    p.wait()
+
+# Refresh rate, from a traced run of the same length.
+trace = work + "/trace-" + name
+p = start("strace -f -qq -e trace=openat -o %s " % trace)
+time.sleep(seconds)
+stop(p)
+opens = [l for l in open(trace) if '"/proc/meminfo"' in l]
+rate = len(opens) / seconds
+
+p = start()
+pid = find(p)
+time.sleep(2)
+a = cpu(pid)
+time.sleep(seconds - 2)
+b = cpu(pid)
+stop(p)
+refreshes = rate * (seconds - 2)
+print("%.2f %.0f" % ((b - a) / refreshes if refreshes else float("nan"), refreshes))
+PY
+}
+
+ratio() { python3 -c "import sys; a,b=float(sys.argv[1]),float(sys.argv[2]); print('%.2f' % (a/b if b else float('nan')))" "$1" "$2"; }
+median() { printf '%s\n' "$@" | sort -g | awk '{a[NR]=$1} END {print (NR%2 ? a[(NR+1)/2] : (a[NR/2]+a[NR/2+1])/2)}'; }
+
+echo "machine: $(nproc) cores, $(uname -r); rounds: $ROUNDS"
+
+# --- scale: idle processes of our own, in one process group --------------------------------------
+before=$(ls /proc | grep -c '^[0-9]')
+setsid bash -c "for i in \$(seq $PROCS); do sleep 1000000 & done; wait" </dev/null >/dev/null 2>&1 &
+IDLE_PGID=$!
+for _ in $(seq 300); do
+  (( $(ls /proc | grep -c '^[0-9]') >= before + PROCS )) && break
+  sleep 0.1
+done
+echo "processes: $(ls /proc | grep -c '^[0-9]')"
+
+# --- process refresh, first reading, dump ---------------------------------------------------------
+declare -a ours btop top htop first firstwall dump
+for r in $(seq "$ROUNDS"); do
+  o=$("$PROBE" refresh "$REFRESHES" | sed -n 's/.*cpu_ms_per_refresh=\([0-9.]*\).*/\1/p')
+  ours+=("$o"); echo "round $r: kovra refresh  ${o} ms CPU per refresh"
+  read -r b n < <(peer_in_terminal btop "$PEER_SECONDS" btop -u 100)
+  btop+=("$b"); echo "round $r: btop refresh   ${b} ms CPU per refresh ($n refreshes)"
+  read -r c1 _ < <(measure top -b -d 0.1 -n 1)
+  read -r cn _ < <(measure top -b -d 0.1 -n $((REFRESHES + 1)))
+  t=$(python3 -c "print('%.2f' % (($cn - $c1) / $REFRESHES))")
+  top+=("$t"); echo "round $r: top refresh    ${t} ms CPU per refresh ($REFRESHES refreshes, top -b -d 0.1)"
+  read -r h n < <(peer_in_terminal htop "$PEER_SECONDS" htop -d 1)
+  htop+=("$h"); echo "round $r: htop refresh   ${h} ms CPU per refresh ($n refreshes)"
+  line=$("$PROBE" first)
+  f=$(sed -n 's/.*cpu_ms=\([0-9.]*\).*/\1/p' <<<"$line"); fw=$(sed -n 's/.*wall_ms=\([0-9.]*\).*/\1/p' <<<"$line")
+  first+=("$f"); firstwall+=("$fw"); echo "round $r: kovra first reading ${f} ms CPU, ${fw} ms wall ($line)"
+  read -r _ d < <(measure "$KOVRA" --dump)
+  dump+=("$d"); echo "round $r: kovra --dump   ${d} ms wall"
+done
+
+kill -KILL -- "-$IDLE_PGID" 2>/dev/null || true
+IDLE_PGID=""
+
+# --- home scan -------------------------------------------------------------------------------------
+TREE=$WORK/tree
+python3 - "$TREE" "$FILES" "$FOLDERS" <<'PY'
+import os, random, sys
+root, files, folders = sys.argv[1], int(sys.argv[2]), int(sys.argv[3])
+random.seed(11)
+tops = 25
+per_top = max(1, folders // tops)
+mids = max(1, int(per_top ** 0.5))
+made = []
+for t in range(tops):
+    for m in range(mids):
+        for l in range(max(1, per_top // mids)):
+            d = os.path.join(root, "top%02d" % t, "mid%03d" % m, "leaf%03d" % l)
+            os.makedirs(d, exist_ok=True)
+            made.append(d)
+for i in range(files):
+    d = made[random.randrange(len(made))]
+    x = random.random()
+    size = random.randint(0, 4096) if x < 0.6 else random.randint(4096, 65536) if x < 0.97 else random.randint(65536, 2 << 20)
+    fd = os.open(os.path.join(d, "f%06d" % i), os.O_WRONLY | os.O_CREAT, 0o644)
+    if size:
+        os.posix_fallocate(fd, 0, size)
+    os.close(fd)
+print("tree: %d files in %d folders" % (files, len(made) + tops + tops * mids + 1))
+PY
+"$PROBE" scan-check "$TREE"
+
+drop() { sync; echo 3 >/proc/sys/vm/drop_caches 2>/dev/null; }
+COLD=yes
+drop || COLD=no
+[[ $COLD == no ]] && echo "cold cache: not permitted here (no write to /proc/sys/vm/drop_caches); cold rows skipped"
+
+declare -A warm cold
+run_scan() {  # label cache command...
+  local label=$1 cache=$2
+  shift 2
+  [[ $cache == cold ]] && drop
+  read -r c w < <(measure "$@")
+  echo "$label $cache: ${w} ms wall, ${c} ms CPU"
+  if [[ $cache == warm ]]; then warm[$label]+="$w "; else cold[$label]+="$w "; fi
+}
+"$PROBE" scan "$TREE" >/dev/null; du -sx "$TREE" >/dev/null  # warm the cache
+for r in $(seq "$ROUNDS"); do
+  run_scan kovra warm "$PROBE" scan "$TREE"
+  run_scan kovra-1thread warm "$PROBE" scan "$TREE" 1
+  run_scan du warm du -sx "$TREE"
+  run_scan ncdu warm ncdu -x -o /dev/null "$TREE"
+  run_scan gdu warm gdu -npsx "$TREE"
+done
+echo "kovra memory: $("$PROBE" scan "$TREE" | sed -n 's/.*max_rss_kb=\([0-9]*\).*/\1/p') kB peak resident"
+if [[ $COLD == yes ]]; then
+  for r in $(seq "$ROUNDS"); do
+    run_scan kovra cold "$PROBE" scan "$TREE"
+    run_scan du cold du -sx "$TREE"
+    run_scan gdu cold gdu -npsx "$TREE"
+  done
+fi
+
+# --- summary ---------------------------------------------------------------------------------------
+mo=$(median "${ours[@]}"); mb=$(median "${btop[@]}"); mt=$(median "${top[@]}"); mh=$(median "${htop[@]}")
+echo
+echo "== summary (medians of $ROUNDS rounds) =="
+echo "process refresh CPU per refresh: kovra $mo ms, btop $mb ms, top $mt ms, htop $mh ms"
+echo "  ratio to btop: $(ratio "$mo" "$mb") (goal <= 0.40); to top: $(ratio "$mo" "$mt"); to htop: $(ratio "$mo" "$mh")"
+echo "first process reading: $(median "${first[@]}") ms CPU, $(median "${firstwall[@]}") ms wall (goal <= 40 ms)"
+echo "kovra --dump wall time: $(median "${dump[@]}") ms (goal <= 1060 ms)"
+kw=$(median ${warm[kovra]}); dw=$(median ${warm[du]})
+echo "home scan warm: kovra $kw ms, one-thread $(median ${warm[kovra-1thread]}) ms, du $dw ms, ncdu $(median ${warm[ncdu]}) ms, gdu $(median ${warm[gdu]}) ms"
+echo "  kovra is $(ratio "$dw" "$kw")x faster than du (goal >= 1.8)"
+if [[ $COLD == yes ]]; then
+  kc=$(median ${cold[kovra]}); gc=$(median ${cold[gdu]})
+  echo "home scan cold: kovra $kc ms, du $(median ${cold[du]}) ms, gdu $gc ms"
+  echo "  kovra is $(ratio "$gc" "$kc")x as fast as gdu (goal > 1.0)"
+fi

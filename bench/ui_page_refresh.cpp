@@ -1,0 +1,199 @@
+// GUI-thread cost of one refresh of each detail page (model copy, widget updates, layout and
+// painting on the offscreen platform) with full one-hour histories and 2,000 processes in 150
+// apps; and the cost of a tick while no page is shown.
+
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QWidget>
+
+#include <chrono>
+#include <cmath>
+#include <cstdlib>
+#include <memory>
+
+#include "core/fake_samplers.h"
+#include "core/manual_executor.h"
+#include "logic/app_settings.h"
+#include "logic/defaults_database.h"
+#include "logic/login_item.h"
+#include "logic/notifying.h"
+#include "present/dashboard_model.h"
+#include "present/detail_model.h"
+#include "store/store.h"
+#include "ui/pages/detail_pages.h"
+
+namespace kovra {
+namespace {
+
+constexpr int kApps = 150;
+constexpr int kProcesses = 2000;
+
+class WanderingCPU final : public CPUSampling {
+ public:
+  SampleResult<CPUSnapshot> sample() override {
+    ++n_;
+    return CPUSnapshot{0.5 + 0.4 * std::sin(n_ * 0.1), 0.3, 0.1, 8};
+  }
+
+ private:
+  double n_ = 0;
+};
+
+class WanderingNetwork final : public NetworkSampling {
+ public:
+  SampleResult<NetworkSnapshot> sample() override {
+    ++n_;
+    NetworkSnapshot s = fakeNetworkSnapshot();
+    s.downloadBytesPerSecond = 2e6 + 1e6 * std::sin(n_ * 0.05);
+    s.uploadBytesPerSecond = 1e5 + 5e4 * std::cos(n_ * 0.07);
+    s.totalDownloadedBytes += static_cast<uint64_t>(n_ * 1e6);
+    return s;
+  }
+
+ private:
+  double n_ = 0;
+};
+
+// 150 apps with 2,000 processes between them, every value moving a little on each reading.
+class WanderingProcesses final : public ProcessSampling {
+ public:
+  SampleResult<ProcessListSnapshot> sample() override {
+    ++n_;
+    ProcessListSnapshot s;
+    int pid = 100;
+    for (int a = 0; a < kApps; ++a) {
+      AppUsage app;
+      app.id = "/usr/share/applications/app" + std::to_string(a) + ".desktop";
+      app.name = "Uygulama " + std::to_string(a);
+      app.kind = AppGroupKind::app;
+      app.bundlePath = app.id;
+      app.canTerminate = true;
+      const int count = kProcesses / kApps + (a < kProcesses % kApps ? 1 : 0);
+      double cpu = 0;
+      for (int p = 0; p < count; ++p) {
+        ProcessEntry e;
+        e.pid = pid++;
+        e.name = "süreç-" + std::to_string(e.pid);
+        e.footprintBytes = static_cast<uint64_t>(3e7 * (1 + std::sin(n_ * 0.3 + e.pid)) + 1e6);
+        e.cpuFraction = 0.002 * (1 + std::cos(n_ * 0.2 + e.pid));
+        cpu += *e.cpuFraction;
+        app.footprintBytes += e.footprintBytes;
+        app.processes.push_back(std::move(e));
+      }
+      app.cpuFraction = cpu;
+      s.apps.push_back(std::move(app));
+    }
+    std::sort(s.apps.begin(), s.apps.end(),
+              [](const AppUsage& x, const AppUsage& y) { return x.footprintBytes > y.footprintBytes; });
+    s.unreadableCount = 12;
+    return s;
+  }
+
+ private:
+  double n_ = 0;
+};
+
+// Cumulative traffic for one process of each app.
+class WanderingTraffic final : public ProcessNetworkSampling {
+ public:
+  SampleResult<ProcessNetworkSnapshot> sample() override {
+    ++n_;
+    ProcessNetworkSnapshot s;
+    for (int a = 0; a < 40; ++a) {
+      const int pid = 100 + a * (kProcesses / kApps);
+      s.entries.push_back({pid, "süreç-" + std::to_string(pid), 0, 0, static_cast<uint64_t>(n_ * 1e5 * (a + 1)),
+                           static_cast<uint64_t>(n_ * 1e4 * (a + 1))});
+    }
+    return s;
+  }
+
+ private:
+  double n_ = 0;
+};
+
+struct World {
+  World() {
+    auto settings = std::make_shared<AppSettings>(std::make_shared<InMemoryDefaults>(), std::make_shared<FakeLoginItem>());
+    SamplerSet set = SamplerSet::simulated();
+    set.cpu = std::make_shared<WanderingCPU>();
+    set.network = std::make_shared<WanderingNetwork>();
+    set.processes = std::make_shared<WanderingProcesses>();
+    set.processNetwork = std::make_shared<WanderingTraffic>();
+    MantikClock clock{[this] { return start + std::chrono::milliseconds(std::llround(executor.now() * 1000)); },
+                      [this] { return executor.now(); }};
+    store = std::make_unique<Store>(set, settings, std::make_shared<MantikRecordingNotifier>(), clock, 1.0,
+                                    StoreEnvironment{executor, std::make_shared<ManualQueueFactory>(), std::nullopt});
+    store->startIgnoringRunMode();
+    store->setVisible(Surface::mainWindow, true);
+    store->setVisible(Surface::networkDetail, true);
+    executor.advance(3700);  // every history ring full
+    dashboard = std::make_unique<ArayuzDashboardModel>(*store);
+    detail = std::make_unique<ArayuzDetailModel>(*store);
+  }
+
+  ManualExecutor executor{100};
+  Date start = std::chrono::system_clock::now();
+  std::unique_ptr<Store> store;
+  std::unique_ptr<ArayuzDashboardModel> dashboard;
+  std::unique_ptr<ArayuzDetailModel> detail;
+};
+
+World& world() {
+  static World w;
+  return w;
+}
+
+// One tick with fresh readings: the readings arrive outside the measured time (they are the
+// store's work); the model copy, the page's widget updates, layout and painting are measured.
+void BM_PageRefresh(benchmark::State& state) {
+  auto& w = world();
+  const auto card = static_cast<CardKind>(state.range(0));
+  std::unique_ptr<QWidget> page(
+      ui::makeDetailPage(card, ui::PageContext{*w.store, *w.detail, *w.dashboard, w.executor, false}));
+  page->resize(820, 760);
+  page->show();
+  QApplication::processEvents();
+  for (auto _ : state) {
+    state.PauseTiming();
+    w.executor.advance(3);  // a process reading and new history points land
+    state.ResumeTiming();
+    w.detail->refresh();
+    QApplication::processEvents();
+  }
+  state.SetLabel(std::string(rawValue(card)));
+}
+BENCHMARK(BM_PageRefresh)
+    ->Arg(static_cast<int>(CardKind::memory))
+    ->Arg(static_cast<int>(CardKind::network))
+    ->Arg(static_cast<int>(CardKind::disk))
+    ->Arg(static_cast<int>(CardKind::cpu))
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(200);
+
+// The label tick refreshes the detail model only while a page is active: with no page shown
+// the pages cost nothing at all.
+void BM_TickWithNoPageShown(benchmark::State& state) {
+  auto& w = world();
+  for (auto _ : state) {
+    state.PauseTiming();
+    w.executor.advance(3);
+    state.ResumeTiming();
+    if (w.detail->activeDetail()) w.detail->refresh();
+    QApplication::processEvents();
+  }
+}
+BENCHMARK(BM_TickWithNoPageShown)->Unit(benchmark::kMicrosecond)->Iterations(200);
+
+}  // namespace
+}  // namespace kovra
+
+int main(int argc, char** argv) {
+  ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  ::setenv("XCTestConfigurationFilePath", "kovra", 0);
+  QApplication app(argc, argv);
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}

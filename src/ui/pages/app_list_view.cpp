@@ -1,0 +1,453 @@
+#include "ui/pages/app_list_view.h"
+
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPainter>
+#include <QPushButton>
+#include <QStyleOptionFocusRect>
+#include <QTransform>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+#include "core/localize.h"
+#include "store/store.h"
+#include "ui/common/colors.h"
+#include "ui/common/icon_cache.h"
+#include "ui/common/symbols.h"
+#include "ui/pages/confirmation.h"
+#include "ui/pages/detail_components.h"
+#include "ui/pages/page_style.h"
+#include "ui/pages/platform_texts.h"
+
+namespace kovra::ui {
+
+namespace {
+
+constexpr int kIconSize = 20;
+constexpr int kValueWidthChars = 9;
+
+QString inQuotes(const std::string& name) { return QString::fromUtf8("“") + qs(name) + QString::fromUtf8("”"); }
+
+QIcon iconForApp(const AppUsage& app) {
+  if (app.kind == AppGroupKind::system || !app.bundlePath) return symbolIcon("gearshape", QColor(128, 128, 128));
+  return IconCache::shared().appIconForEntry(app.bundlePath);
+}
+
+void passClicksThrough(QWidget* w) { w->setAttribute(Qt::WA_TransparentForMouseEvents); }
+
+QPushButton* makeDestructiveButton(const QString& text, bool prominent, QWidget* parent) {
+  auto* b = new QPushButton(text, parent);
+  const QColor red = paletteColor(ArayuzPalette::critical, b->palette());
+  if (prominent) {
+    b->setStyleSheet(QString("QPushButton { background: %1; color: white; border: none; border-radius: 5px;"
+                             " padding: 4px 12px; font-weight: 600; }"
+                             "QPushButton:pressed { background: %2; }")
+                         .arg(red.name(), red.darker(120).name()));
+  } else {
+    QPalette p = b->palette();
+    p.setColor(QPalette::ButtonText, red);
+    b->setPalette(p);
+  }
+  return b;
+}
+
+}  // namespace
+
+// ---- the row's button ----------------------------------------------------------------------------
+
+AppRowButton::AppRowButton(QWidget* parent) : QAbstractButton(parent) {
+  setFocusPolicy(Qt::StrongFocus);
+  setAccessibleDescription(qs(localized("Alt süreçleri gösterir ya da gizler")));
+  auto* row = new QHBoxLayout(this);
+  row->setContentsMargins(6, 5, 6, 5);
+  row->setSpacing(8);
+  chevron_ = new QLabel(this);
+  chevron_->setFixedSize(12, 12);
+  icon_ = new QLabel(this);
+  icon_->setFixedSize(kIconSize, kIconSize);
+  name_ = makeLabel({}, TextRole::body, this);
+  name_->setMinimumWidth(60);
+  name_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+  value_ = makeLabel({}, TextRole::body, this);
+  value_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  value_->setFixedWidth(value_->fontMetrics().horizontalAdvance(QString(kValueWidthChars, QChar('8'))));
+  bar_ = new ProportionBarView(0.0, ArayuzPalette::memoryApps, 6, this);
+  bar_->setFixedWidth(140);
+  for (QWidget* w : {static_cast<QWidget*>(chevron_), static_cast<QWidget*>(icon_), static_cast<QWidget*>(name_),
+                     static_cast<QWidget*>(value_), static_cast<QWidget*>(bar_)}) {
+    passClicksThrough(w);
+  }
+  row->addWidget(chevron_);
+  row->addWidget(icon_);
+  row->addWidget(name_, 1);
+  row->addWidget(value_);
+  row->addWidget(bar_);
+}
+
+QSize AppRowButton::sizeHint() const { return layout()->sizeHint(); }
+
+void AppRowButton::setContent(const QIcon& icon, const QString& name, const QString& value, double fraction,
+                              bool expanded) {
+  if (!hasIcon_) {
+    icon_->setPixmap(icon.pixmap(kIconSize, kIconSize));
+    hasIcon_ = true;
+  }
+  if (expanded_ != expanded) {
+    expanded_ = expanded;
+    QPixmap chevron = symbolPixmap("chevron.right", secondaryTextColor(palette()), 12, devicePixelRatioF());
+    if (expanded) chevron = chevron.transformed(QTransform().rotate(90), Qt::SmoothTransformation);
+    chevron.setDevicePixelRatio(devicePixelRatioF());
+    chevron_->setPixmap(chevron);
+  }
+  if (name_->text() != name || value_->text() != value) {
+    setTextIfChanged(name_, name);
+    setTextIfChanged(value_, value);
+    name_->setToolTip(name);
+    setAccessibleName(name + ", " + value);
+  }
+  bar_->setFraction(fraction);
+}
+
+void AppRowButton::paintEvent(QPaintEvent*) {
+  QPainter painter(this);
+  painter.setRenderHint(QPainter::Antialiasing);
+  QColor fill = palette().color(QPalette::WindowText);
+  float alpha = 0;
+  if (isDown()) {
+    alpha = 0.12f;
+  } else if (underMouse()) {
+    alpha = 0.06f;
+  }
+  if (alpha > 0) {
+    fill.setAlphaF(alpha);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(fill);
+    painter.drawRoundedRect(QRectF(rect()), 6, 6);
+  }
+  // The ring marks keyboard focus only, not the row a click focused.
+  if (hasFocus() && window()->testAttribute(Qt::WA_KeyboardFocusChange)) {
+    QColor ring = palette().color(QPalette::Highlight);
+    painter.setPen(QPen(ring, 1.5));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRoundedRect(QRectF(rect()).adjusted(1, 1, -1, -1), 6, 6);
+  }
+}
+
+// ---- one row -------------------------------------------------------------------------------------
+
+AppRowView::AppRowView(ArayuzAppMetric metric, const std::string& id, QWidget* parent)
+    : QWidget(parent), metric_(metric), id_(id) {
+  auto* column = new QVBoxLayout(this);
+  column->setContentsMargins(0, 0, 0, 0);
+  column->setSpacing(2);
+  button_ = new AppRowButton(this);
+  column->addWidget(button_);
+  connect(button_, &QAbstractButton::clicked, this, [this] { Q_EMIT toggleRequested(id_); });
+
+  details_ = new QWidget(this);
+  auto* detailColumn = new QVBoxLayout(details_);
+  detailColumn->setContentsMargins(46, 2, 6, 8);
+  detailColumn->setSpacing(6);
+  processGrid_ = new QGridLayout();
+  processGrid_->setHorizontalSpacing(12);
+  processGrid_->setVerticalSpacing(2);
+  processGrid_->setColumnStretch(1, 1);
+  detailColumn->addLayout(processGrid_);
+
+  buttons_ = new QWidget(details_);
+  auto* buttonRow = new QHBoxLayout(buttons_);
+  buttonRow->setContentsMargins(0, 4, 0, 0);
+  buttonRow->setSpacing(8);
+  quit_ = new QPushButton(qs(localized("Kapat…")), buttons_);
+  force_ = makeDestructiveButton(qs(localized("Zorla kapat…")), false, buttons_);
+  buttonRow->addWidget(quit_);
+  buttonRow->addWidget(force_);
+  buttonRow->addStretch(1);
+  detailColumn->addWidget(buttons_);
+  cannotQuit_ = makeLabel(qs(localized("Bu grup buradan kapatılamaz.")), TextRole::secondaryCallout, details_);
+  detailColumn->addWidget(cannotQuit_);
+  connect(quit_, &QPushButton::clicked, this, [this] { Q_EMIT quitRequested(id_); });
+  connect(force_, &QPushButton::clicked, this, [this] { Q_EMIT forceRequested(id_); });
+
+  note_ = new QWidget(details_);
+  auto* noteRow = new QHBoxLayout(note_);
+  noteRow->setContentsMargins(0, 0, 0, 0);
+  noteRow->setSpacing(6);
+  noteSymbol_ = new QLabel(note_);
+  noteText_ = makeNote({}, TextRole::secondaryCallout, note_);
+  noteRow->addWidget(noteSymbol_, 0, Qt::AlignTop);
+  noteRow->addWidget(noteText_, 1);
+  detailColumn->addWidget(note_);
+  note_->setVisible(false);
+  details_->setVisible(false);
+  column->addWidget(details_);
+}
+
+QString AppRowView::processLineText(int index) const {
+  if (index < 0 || index >= shownProcesses_) return {};
+  const auto& line = processLines_[static_cast<size_t>(index)];
+  return line.pid->text() + " " + line.name->text() + " " + line.value->text();
+}
+
+void AppRowView::setRow(const AppListRow& row, bool expanded, bool armed, const ArayuzTerminateNote* note) {
+  const AppUsage& app = *row.app;
+  button_->setContent(built_ ? QIcon() : iconForApp(app), qs(app.name), qs(row.valueText), row.fraction, expanded);
+  if (!built_) {
+    button_->bar()->setColour(metric_ == ArayuzAppMetric::memory ? ArayuzPalette::memoryApps : ArayuzPalette::cpu);
+    built_ = true;
+  }
+  if (details_->isVisibleTo(this) != expanded) details_->setVisible(expanded);
+  if (expanded) {
+    updateProcesses(app);
+    if (buttons_->isVisibleTo(details_) != app.canTerminate) buttons_->setVisible(app.canTerminate);
+    if (cannotQuit_->isVisibleTo(details_) == app.canTerminate) cannotQuit_->setVisible(!app.canTerminate);
+    updateArmed(armed, qs(app.name));
+  } else {
+    updateArmed(false, {});
+  }
+  updateNote(expanded ? note : nullptr);
+}
+
+void AppRowView::updateProcesses(const AppUsage& app) {
+  const int count = static_cast<int>(app.processes.size());
+  while (static_cast<int>(processLines_.size()) < count) {
+    const int r = static_cast<int>(processLines_.size());
+    ProcessLine line{makeLabel({}, TextRole::tertiary, details_), makeLabel({}, TextRole::callout, details_),
+                     makeLabel({}, TextRole::callout, details_)};
+    line.value->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    line.name->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    processGrid_->addWidget(line.pid, r, 0);
+    processGrid_->addWidget(line.name, r, 1);
+    processGrid_->addWidget(line.value, r, 2);
+    processLines_.push_back(line);
+  }
+  for (int i = 0; i < static_cast<int>(processLines_.size()); ++i) {
+    auto& line = processLines_[static_cast<size_t>(i)];
+    const bool shown = i < count;
+    if (shown) {
+      const auto& p = app.processes[static_cast<size_t>(i)];
+      setTextIfChanged(line.pid, "PID " + QString::number(p.pid));
+      setTextIfChanged(line.name, qs(p.name));
+      setTextIfChanged(line.value, qs(appValueText(metric_, p.footprintBytes, p.cpuFraction)));
+    }
+    if (line.pid->isVisibleTo(details_) != shown) {
+      line.pid->setVisible(shown);
+      line.name->setVisible(shown);
+      line.value->setVisible(shown);
+    }
+  }
+  shownProcesses_ = count;
+}
+
+void AppRowView::updateArmed(bool armed, const QString& name) {
+  if (!armed) {
+    if (armedBox_) {
+      armedBox_->deleteLater();
+      armedBox_->hide();
+      armedBox_ = nullptr;
+      armedCancel_ = armedForce_ = nullptr;
+    }
+    return;
+  }
+  if (armedBox_ && armedName_ == name) return;
+  if (armedBox_) {
+    armedBox_->hide();
+    armedBox_->deleteLater();
+  }
+  armedName_ = name;
+  const QString text = qs(localized("Son onay: ")) + QString::fromUtf8("“") + name + QString::fromUtf8("”") +
+                       qs(localized(" hemen kapanacak ve kaydedilmemiş değişiklikler kaybolacak."));
+  armedBox_ = new NoticeBoxView("exclamationmark.octagon.fill", paletteColor(ArayuzPalette::critical, palette()),
+                                text, details_);
+  auto* buttons = new QWidget(armedBox_);
+  auto* row = new QHBoxLayout(buttons);
+  row->setContentsMargins(0, 0, 0, 0);
+  row->addStretch(1);
+  armedCancel_ = new QPushButton(qs(localized("Vazgeç")), buttons);
+  armedForce_ = makeDestructiveButton(qs(localized("Zorla kapat")), true, buttons);
+  row->addWidget(armedCancel_);
+  row->addWidget(armedForce_);
+  armedBox_->addBelow(buttons);
+  connect(armedCancel_, &QPushButton::clicked, this, [this] { Q_EMIT cancelForceRequested(id_); });
+  connect(armedForce_, &QPushButton::clicked, this, [this] { Q_EMIT confirmForceRequested(id_); });
+  // Between the quit buttons and the note.
+  auto* column = static_cast<QVBoxLayout*>(details_->layout());
+  column->insertWidget(column->indexOf(note_), armedBox_);
+  armedBox_->show();
+}
+
+void AppRowView::updateNote(const ArayuzTerminateNote* note) {
+  if (!note) {
+    if (note_->isVisibleTo(details_)) note_->setVisible(false);
+    return;
+  }
+  if (noteIsFailure_ != note->isFailure) {
+    noteIsFailure_ = note->isFailure;
+    setSymbol(noteSymbol_, note->isFailure ? "xmark.circle.fill" : "checkmark.circle", secondaryTextColor(palette()),
+              14);
+  }
+  setTextIfChanged(noteText_, qs(note->text));
+  if (!note_->isVisibleTo(details_)) note_->setVisible(true);
+}
+
+// ---- the list ------------------------------------------------------------------------------------
+
+AppListView::AppListView(ArayuzAppMetric metric, Store& store,
+                         const Observable<std::optional<ProcessListSnapshot>>& processes, QWidget* parent)
+    : QWidget(parent), state_(metric), store_(store), processes_(processes) {
+  auto* column = new QVBoxLayout(this);
+  column->setContentsMargins(0, 0, 0, 0);
+  column->setSpacing(6);
+  header_ = makeNote(qs(localized(metric == ArayuzAppMetric::memory
+                                      ? "Belleğe göre, büyükten küçüğe. Satıra tıklayınca alt süreçler görünür."
+                                      : "İşlemci kullanımına göre, büyükten küçüğe. Satıra tıklayınca alt süreçler "
+                                        "görünür.")),
+                     TextRole::secondaryCallout, this);
+  column->addWidget(header_);
+  empty_ = makeLabel(QString::fromUtf8("—"), TextRole::secondary, this);
+  empty_->setContentsMargins(0, 8, 0, 8);
+  column->addWidget(empty_);
+  rowBox_ = new QWidget(this);
+  rowLayout_ = new QVBoxLayout(rowBox_);
+  rowLayout_->setContentsMargins(0, 0, 0, 0);
+  rowLayout_->setSpacing(0);
+  column->addWidget(rowBox_);
+  footer_ = makeNote({}, TextRole::secondaryCallout, this);
+  column->addWidget(footer_);
+  footer_->setVisible(false);
+  setAccessibleName(qs(localized("Uygulamalar")));
+  token_ = processes_.subscribe([this](const auto&) { reload(); });
+  reload();
+}
+
+std::vector<AppRowView*> AppListView::rows() const {
+  std::vector<AppRowView*> out;
+  out.reserve(order_.size());
+  for (const auto& id : order_) out.push_back(rowsById_.at(id));
+  return out;
+}
+
+AppRowView* AppListView::row(const std::string& id) const {
+  auto it = rowsById_.find(id);
+  return it == rowsById_.end() ? nullptr : it->second;
+}
+
+void AppListView::reload() {
+  const auto& snapshot = processes_.value();
+  const auto list = appListRows(snapshot ? &*snapshot : nullptr, state_.metric());
+
+  std::vector<std::string> order;
+  order.reserve(list.size());
+  for (const auto& r : list) order.push_back(r.app->id);
+
+  // Rows of apps that left the list go; their state stays keyed by identifier.
+  for (auto it = rowsById_.begin(); it != rowsById_.end();) {
+    if (std::find(order.begin(), order.end(), it->first) == order.end()) {
+      it->second->hide();
+      it->second->deleteLater();
+      it = rowsById_.erase(it);
+    } else {
+      ++it;
+    }
+  }
+  for (const auto& r : list) {
+    const std::string& id = r.app->id;
+    AppRowView*& view = rowsById_[id];
+    if (!view) {
+      view = new AppRowView(state_.metric(), id, rowBox_);
+      connect(view, &AppRowView::toggleRequested, this, &AppListView::toggle);
+      connect(view, &AppRowView::quitRequested, this, &AppListView::requestQuit);
+      connect(view, &AppRowView::forceRequested, this, &AppListView::requestForce);
+      connect(view, &AppRowView::confirmForceRequested, this, &AppListView::confirmForce);
+      connect(view, &AppRowView::cancelForceRequested, this, &AppListView::cancelForce);
+    }
+    view->setRow(r, state_.isExpanded(id), state_.forceArmedID() == id, state_.note(id));
+  }
+  if (order != order_) {
+    // Re-sorted or changed: move the kept widgets into the new order.
+    for (int i = 0; i < static_cast<int>(order.size()); ++i) {
+      AppRowView* view = rowsById_[order[static_cast<size_t>(i)]];
+      if (rowLayout_->indexOf(view) != i) {
+        rowLayout_->removeWidget(view);
+        rowLayout_->insertWidget(i, view);
+      }
+      if (!view->isVisibleTo(rowBox_)) view->show();
+    }
+    order_ = std::move(order);
+  }
+  const bool empty = order_.empty();
+  if (empty_->isVisibleTo(this) != empty) empty_->setVisible(empty);
+  if (rowBox_->isVisibleTo(this) == empty) rowBox_->setVisible(!empty);
+  const int64_t unreadable = snapshot ? snapshot->unreadableCount : 0;
+  if (unreadable > 0) setTextIfChanged(footer_, qs(unreadableFooter(unreadable)));
+  if (footer_->isVisibleTo(this) != (unreadable > 0)) footer_->setVisible(unreadable > 0);
+}
+
+std::optional<AppUsage> AppListView::rowApp(const std::string& id) const {
+  const auto& snapshot = processes_.value();
+  if (!snapshot) return std::nullopt;
+  for (const auto& app : snapshot->apps) {
+    if (app.id == id) return app;
+  }
+  return std::nullopt;
+}
+
+void AppListView::toggle(const std::string& id) {
+  state_.toggle(id);
+  reload();
+}
+
+void AppListView::requestQuit(const std::string& id) {
+  auto app = rowApp(id);
+  if (!app) return;
+  state_.askQuit(*app);
+  ConfirmRequest request{inQuotes(app->name) + qs(localized(" kapatılsın mı?")),
+                         qs(localized("Uygulama kaydedilmemiş işler için sana sorabilir.")), qs(localized("Kapat")),
+                         qs(localized("Vazgeç")), false};
+  QPointer<AppListView> self(this);
+  askConfirmation(request, this, [self](bool accepted) {
+    if (!self) return;
+    auto candidate = self->state_.quitCandidate();
+    self->state_.clearQuitCandidate();
+    if (accepted && candidate) self->state_.perform(self->store_, *candidate, false);
+    self->reload();
+  });
+}
+
+void AppListView::requestForce(const std::string& id) {
+  auto app = rowApp(id);
+  if (!app) return;
+  state_.askForce(*app);
+  ConfirmRequest request{inQuotes(app->name) + qs(localized(" zorla kapatılsın mı?")),
+                         qs(localized("Zorla kapatılan uygulama kaydetmeni beklemez; kaydedilmemiş değişiklikler "
+                                      "kaybolur. Bir sonraki adımda son kez onaylayacaksın.")),
+                         qs(localized("Devam et")), qs(localized("Vazgeç")), true};
+  QPointer<AppListView> self(this);
+  askConfirmation(request, this, [self](bool accepted) {
+    if (!self) return;
+    auto candidate = self->state_.forceCandidate();
+    self->state_.clearForceCandidate();
+    if (accepted && candidate) self->state_.arm(candidate->id);
+    self->reload();
+  });
+}
+
+void AppListView::confirmForce(const std::string& id) {
+  auto app = rowApp(id);
+  if (!app) {
+    state_.disarm();
+    reload();
+    return;
+  }
+  state_.perform(store_, *app, true);
+  reload();
+}
+
+void AppListView::cancelForce(const std::string&) {
+  state_.disarm();
+  reload();
+}
+
+}  // namespace kovra::ui

@@ -1,0 +1,153 @@
+#pragma once
+// The list of apps by memory or by processor share: one row per app with its bar, expandable to
+// its processes and the quit controls. Rows are kept per app identifier and updated in place.
+
+#include <QAbstractButton>
+#include <QPointer>
+#include <QWidget>
+
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "logic/observable.h"
+#include "ui/pages/app_list_state.h"
+
+class QGridLayout;
+class QLabel;
+class QPushButton;
+class QVBoxLayout;
+
+namespace kovra {
+class Store;
+}
+
+namespace kovra::ui {
+
+class ProportionBarView;
+class NoticeBoxView;
+
+// The clickable top line of a row: chevron, icon, name, value and bar.
+class AppRowButton : public QAbstractButton {
+  Q_OBJECT
+ public:
+  explicit AppRowButton(QWidget* parent = nullptr);
+  void setContent(const QIcon& icon, const QString& name, const QString& value, double fraction, bool expanded);
+  QLabel* nameLabel() const { return name_; }
+  QLabel* valueLabel() const { return value_; }
+  ProportionBarView* bar() const { return bar_; }
+  QSize sizeHint() const override;
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+
+ private:
+  QLabel* chevron_;
+  QLabel* icon_;
+  QLabel* name_;
+  QLabel* value_;
+  ProportionBarView* bar_;
+  std::optional<bool> expanded_;
+  bool hasIcon_ = false;
+};
+
+class AppRowView : public QWidget {
+  Q_OBJECT
+ public:
+  AppRowView(ArayuzAppMetric metric, const std::string& id, QWidget* parent = nullptr);
+  void setRow(const AppListRow& row, bool expanded, bool armed, const ArayuzTerminateNote* note);
+
+  const std::string& id() const { return id_; }
+  AppRowButton* button() const { return button_; }
+  QWidget* details() const { return details_; }
+  QPushButton* quitButton() const { return quit_; }
+  QPushButton* forceButton() const { return force_; }
+  QLabel* cannotQuitLabel() const { return cannotQuit_; }
+  NoticeBoxView* armedBox() const { return armedBox_; }
+  QPushButton* armedCancelButton() const { return armedCancel_; }
+  QPushButton* armedForceButton() const { return armedForce_; }
+  QLabel* noteLabel() const { return noteText_; }
+  // Process lines shown now (PID text, name, value) for tests and the inspection view.
+  int processLineCount() const { return shownProcesses_; }
+  QString processLineText(int index) const;
+
+ signals:
+  void toggleRequested(const std::string& id);
+  void quitRequested(const std::string& id);
+  void forceRequested(const std::string& id);
+  void confirmForceRequested(const std::string& id);
+  void cancelForceRequested(const std::string& id);
+
+ private:
+  void updateProcesses(const AppUsage& app);
+  void updateArmed(bool armed, const QString& name);
+  void updateNote(const ArayuzTerminateNote* note);
+
+  ArayuzAppMetric metric_;
+  std::string id_;
+  AppRowButton* button_;
+  QWidget* details_;
+  QGridLayout* processGrid_;
+  struct ProcessLine {
+    QLabel* pid;
+    QLabel* name;
+    QLabel* value;
+  };
+  std::vector<ProcessLine> processLines_;
+  int shownProcesses_ = 0;
+  QWidget* buttons_;
+  QPushButton* quit_;
+  QPushButton* force_;
+  QLabel* cannotQuit_;
+  NoticeBoxView* armedBox_ = nullptr;
+  QPushButton* armedCancel_ = nullptr;
+  QPushButton* armedForce_ = nullptr;
+  QString armedName_;
+  QWidget* note_;
+  QLabel* noteSymbol_;
+  QLabel* noteText_;
+  std::optional<bool> noteIsFailure_;
+  bool built_ = false;
+};
+
+class AppListView : public QWidget {
+  Q_OBJECT
+ public:
+  // `processes` (the detail model's copy of the process list) and `store` must outlive the view.
+  AppListView(ArayuzAppMetric metric, Store& store, const Observable<std::optional<ProcessListSnapshot>>& processes,
+              QWidget* parent = nullptr);
+
+  const AppListState& state() const { return state_; }
+  // Rows in their current order.
+  std::vector<AppRowView*> rows() const;
+  AppRowView* row(const std::string& id) const;
+  QLabel* headerLabel() const { return header_; }
+  QLabel* emptyLabel() const { return empty_; }
+  QLabel* footerLabel() const { return footer_; }
+
+  // The row actions (also what the row buttons do).
+  void toggle(const std::string& id);
+  void requestQuit(const std::string& id);
+  void requestForce(const std::string& id);
+  void confirmForce(const std::string& id);
+  void cancelForce(const std::string& id);
+
+ private:
+  void reload();
+  std::optional<AppUsage> rowApp(const std::string& id) const;
+
+  AppListState state_;
+  Store& store_;
+  const Observable<std::optional<ProcessListSnapshot>>& processes_;
+  QLabel* header_;
+  QLabel* empty_;
+  QLabel* footer_;
+  QWidget* rowBox_;
+  QVBoxLayout* rowLayout_;
+  std::map<std::string, AppRowView*> rowsById_;
+  std::vector<std::string> order_;
+  ObservationToken token_;
+};
+
+}  // namespace kovra::ui

@@ -1,0 +1,324 @@
+#include "ui/pages/detail_components.h"
+
+#include <QHBoxLayout>
+#include <QPainter>
+#include <QPainterPath>
+#include <QScrollBar>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <cmath>
+
+#include "core/localize.h"
+#include "present/overrides.h"
+#include "ui/common/colors.h"
+#include "ui/common/icon_cache.h"
+#include "ui/common/symbols.h"
+#include "ui/pages/page_style.h"
+
+namespace kovra::ui {
+
+// ---- scaffold ----------------------------------------------------------------------------------
+
+DetailScaffoldView::DetailScaffoldView(const QString& title, QWidget* parent) : QScrollArea(parent) {
+  setWindowTitle(title);
+  setAccessibleName(title);
+  setWidgetResizable(true);
+  setFrameShape(QFrame::NoFrame);
+  setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+
+  auto* canvas = new QWidget(this);
+  canvas->setObjectName("arayuz-sayfa");
+  auto* outer = new QHBoxLayout(canvas);
+  outer->setContentsMargins(PageMetrics::kPageSpacing, PageMetrics::kPageSpacing, PageMetrics::kPageSpacing,
+                            PageMetrics::kPageSpacing);
+  column_ = new QWidget(canvas);
+  column_->setMaximumWidth(PageMetrics::kPageWidth);
+  column_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+  columnLayout_ = new QVBoxLayout(column_);
+  columnLayout_->setContentsMargins(0, 0, 0, 0);
+  columnLayout_->setSpacing(PageMetrics::kPageSpacing);
+  // Leading-aligned: the column takes the width up to its maximum, the stretch the rest.
+  outer->addWidget(column_, 1);
+  outer->addStretch(0);
+
+  marker_ = new QWidget(column_);
+  marker_->setObjectName(qs(ArayuzOpenOverride::kBottomAnchor));
+  marker_->setFixedHeight(1);
+  columnLayout_->addWidget(marker_);
+  columnLayout_->addStretch(1);
+  setWidget(canvas);
+}
+
+void DetailScaffoldView::addContent(QWidget* widget) {
+  // Everything goes above the bottom marker.
+  columnLayout_->insertWidget(columnLayout_->indexOf(marker_), widget);
+}
+
+void DetailScaffoldView::scrollToBottom() {
+  widget()->adjustSize();
+  ensureWidgetVisible(marker_, 0, 0);
+  verticalScrollBar()->setValue(verticalScrollBar()->maximum());
+}
+
+void DetailScaffoldView::showEvent(QShowEvent* event) {
+  QScrollArea::showEvent(event);
+  if (shownOnce_) return;
+  shownOnce_ = true;
+  if (ArayuzOpenOverride::scrollsToBottom()) {
+    // After the first layout pass, when the content has its height.
+    QTimer::singleShot(0, this, [this] { scrollToBottom(); });
+  }
+}
+
+// ---- header ------------------------------------------------------------------------------------
+
+PageStatusBadge::PageStatusBadge(QWidget* parent) : QWidget(parent) {
+  auto* row = new QHBoxLayout(this);
+  row->setContentsMargins(0, 0, 0, 0);
+  row->setSpacing(4);
+  symbol_ = new QLabel(this);
+  label_ = makeLabel({}, TextRole::callout, this);
+  row->addWidget(symbol_);
+  row->addWidget(label_);
+  setVisible(false);
+}
+
+void PageStatusBadge::setSeverity(Severity severity) {
+  if (shown_ == severity) return;
+  shown_ = severity;
+  auto style = ArayuzSeverityStyle::of(severity);
+  if (!style) {
+    setVisible(false);
+    setAccessibleName({});
+    return;
+  }
+  const QColor colour = paletteColor(style->colour, palette());
+  setSymbol(symbol_, style->symbol, colour, 14);
+  label_->setText(qs(style->label));
+  QPalette p = label_->palette();
+  p.setColor(QPalette::WindowText, colour);
+  label_->setPalette(p);
+  setPixelFont(label_, PageMetrics::kCallout, QFont::DemiBold);
+  setAccessibleName(qs(localized("Durum: ")) + qs(style->label));
+  label_->setAccessibleName(accessibleName());
+  setVisible(true);
+}
+
+DetailHeaderView::DetailHeaderView(CardKind card, QWidget* valueView, QWidget* parent) : QWidget(parent) {
+  auto* column = new QVBoxLayout(this);
+  column->setContentsMargins(0, 0, 0, 0);
+  column->setSpacing(8);
+  auto* titleRow = new QHBoxLayout();
+  titleRow->setSpacing(10);
+  auto* title = makeLabel(qs(ArayuzCardInfo::title(card)), TextRole::title, this);
+  title->setAccessibleName(title->text());
+  badge_ = new PageStatusBadge(this);
+  titleRow->addWidget(title);
+  titleRow->addWidget(badge_);
+  titleRow->addStretch(1);
+  column->addLayout(titleRow);
+  if (valueView) column->addWidget(valueView);
+  sentence_ = makeNote(QString(), TextRole::body, this);
+  column->addWidget(sentence_);
+}
+
+void DetailHeaderView::setVerdict(const Verdict& verdict) {
+  badge_->setSeverity(verdict.severity);
+  setTextIfChanged(sentence_, qs(verdict.sentence));
+}
+
+// ---- sections and rows -------------------------------------------------------------------------
+
+DetailSectionView::DetailSectionView(const QString& title, QWidget* accessory, QWidget* parent) : QWidget(parent) {
+  auto* column = new QVBoxLayout(this);
+  column->setContentsMargins(0, 0, 0, 0);
+  column->setSpacing(8);
+  titleRow_ = new QHBoxLayout();
+  title_ = makeLabel(title, TextRole::headline, this);
+  titleRow_->addWidget(title_);
+  titleRow_->addStretch(1);
+  column->addLayout(titleRow_);
+  if (accessory) setAccessory(accessory);
+  content_ = new QVBoxLayout();
+  content_->setSpacing(6);
+  column->addLayout(content_);
+  setAccessibleName(title);
+}
+
+void DetailSectionView::addContent(QWidget* widget) { content_->addWidget(widget); }
+
+void DetailSectionView::setAccessory(QWidget* accessory) {
+  accessory->setParent(this);
+  titleRow_->addWidget(accessory);
+}
+
+KeyValueRowView::KeyValueRowView(const QString& label, const QString& value, QWidget* parent) : QWidget(parent) {
+  auto* row = new QHBoxLayout(this);
+  row->setContentsMargins(0, 0, 0, 0);
+  label_ = makeLabel(label, TextRole::body, this);
+  value_ = makeLabel(value, TextRole::body, this);
+  value_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  row->addWidget(label_);
+  row->addStretch(1);
+  row->addWidget(value_);
+  label_->setBuddy(value_);
+}
+
+void KeyValueRowView::setValue(const QString& value) {
+  if (value_->text() == value) return;
+  value_->setText(value);
+  value_->setAccessibleName(label_->text() + ": " + value);
+}
+
+// ---- figures -----------------------------------------------------------------------------------
+
+namespace {
+void reserveWidth(QLabel* label, const QString& widthTemplate) {
+  if (widthTemplate.isEmpty()) {
+    label->setMinimumWidth(0);
+    return;
+  }
+  label->setMinimumWidth(label->fontMetrics().horizontalAdvance(widthTemplate) + 2);
+}
+}  // namespace
+
+BigValueView::BigValueView(const QString& primary, const QString& secondary, int pixelSize,
+                           const QString& widthTemplate, QWidget* parent)
+    : QWidget(parent) {
+  auto* row = new QHBoxLayout(this);
+  row->setContentsMargins(0, 0, 0, 0);
+  row->setSpacing(8);
+  primary_ = new QLabel(primary, this);
+  primary_->setTextFormat(Qt::PlainText);
+  setPixelFont(primary_, pixelSize, QFont::DemiBold);
+  reserveWidth(primary_, widthTemplate);
+  secondary_ = makeLabel(secondary, TextRole::secondary, this);
+  row->addWidget(primary_, 0, Qt::AlignBaseline);
+  row->addWidget(secondary_, 0, Qt::AlignBaseline);
+  row->addStretch(1);
+  secondary_->setVisible(!secondary.isEmpty());
+}
+
+void BigValueView::setPrimary(const QString& text) { setTextIfChanged(primary_, text); }
+
+void BigValueView::setSecondary(const QString& text) {
+  setTextIfChanged(secondary_, text);
+  secondary_->setVisible(!text.isEmpty());
+}
+
+void BigValueView::setWidthTemplate(const QString& text) { reserveWidth(primary_, text); }
+
+QString directionTitle(ArayuzRateDirection direction) {
+  return qs(localized(direction == ArayuzRateDirection::download ? "İndirme" : "Yükleme"));
+}
+ArayuzPalette directionColour(ArayuzRateDirection direction) {
+  return direction == ArayuzRateDirection::download ? ArayuzPalette::download : ArayuzPalette::upload;
+}
+const char* directionSymbol(ArayuzRateDirection direction) {
+  return direction == ArayuzRateDirection::download ? "arrow.down" : "arrow.up";
+}
+
+RateColumnView::RateColumnView(ArayuzRateDirection direction, const QString& text, int pixelSize,
+                               const QString& widthTemplate, QWidget* parent)
+    : QWidget(parent) {
+  auto* column = new QVBoxLayout(this);
+  column->setContentsMargins(0, 0, 0, 0);
+  column->setSpacing(2);
+  auto* titleRow = new QHBoxLayout();
+  titleRow->setSpacing(4);
+  const QColor colour = paletteColor(directionColour(direction), palette());
+  titleRow->addWidget(makeSymbolLabel(directionSymbol(direction), colour, 13, this));
+  auto* title = makeLabel(directionTitle(direction), TextRole::secondary, this);
+  titleRow->addWidget(title);
+  titleRow->addStretch(1);
+  column->addLayout(titleRow);
+  value_ = new QLabel(text, this);
+  value_->setTextFormat(Qt::PlainText);
+  setPixelFont(value_, pixelSize, QFont::DemiBold);
+  reserveWidth(value_, widthTemplate);
+  column->addWidget(value_);
+  title->setBuddy(value_);
+}
+
+void RateColumnView::setText(const QString& text) { setTextIfChanged(value_, text); }
+void RateColumnView::setWidthTemplate(const QString& text) { reserveWidth(value_, text); }
+
+// ---- bars and boxes ----------------------------------------------------------------------------
+
+ProportionBarView::ProportionBarView(std::optional<double> fraction, ArayuzPalette colour, int height,
+                                     QWidget* parent)
+    : QWidget(parent), fraction_(fraction), colour_(colour), height_(height) {
+  setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+  setFixedHeight(height);
+}
+
+void ProportionBarView::setFraction(std::optional<double> fraction) {
+  if (fraction == fraction_) return;
+  fraction_ = fraction;
+  update();
+}
+
+void ProportionBarView::setColour(ArayuzPalette colour) {
+  if (colour == colour_) return;
+  colour_ = colour;
+  update();
+}
+
+void ProportionBarView::setFillColour(std::optional<QColor> colour) {
+  if (colour == fillOverride_) return;
+  fillOverride_ = colour;
+  update();
+}
+
+QSize ProportionBarView::sizeHint() const { return {120, height_}; }
+QSize ProportionBarView::minimumSizeHint() const { return {24, height_}; }
+
+void ProportionBarView::paintEvent(QPaintEvent*) {
+  QPainter painter(this);
+  painter.setRenderHint(QPainter::Antialiasing);
+  painter.setPen(Qt::NoPen);
+  const QRectF r = rect();
+  const qreal radius = r.height() / 2;
+  painter.setBrush(paletteColor(ArayuzPalette::track, palette()));
+  painter.drawRoundedRect(r, radius, radius);
+  if (!fraction_ || !std::isfinite(*fraction_)) return;
+  const double f = std::clamp(*fraction_, 0.0, 1.0);
+  if (f <= 0) return;
+  QPainterPath clip;
+  clip.addRoundedRect(r, radius, radius);
+  painter.setClipPath(clip);
+  painter.setBrush(fillOverride_ ? *fillOverride_ : paletteColor(colour_, palette()));
+  painter.drawRect(QRectF(r.left(), r.top(), r.width() * f, r.height()));
+}
+
+NoticeBoxView::NoticeBoxView(const char* symbol, const QColor& tint, const QString& text, QWidget* parent)
+    : QFrame(parent), tint_(tint) {
+  column_ = new QVBoxLayout(this);
+  column_->setContentsMargins(12, 10, 12, 10);
+  column_->setSpacing(8);
+  auto* row = new QHBoxLayout();
+  row->setSpacing(8);
+  row->addWidget(makeSymbolLabel(symbol, tint, 16, this), 0, Qt::AlignTop);
+  text_ = makeNote(text, TextRole::callout, this);
+  row->addWidget(text_, 1);
+  column_->addLayout(row);
+  setAccessibleName(text);
+}
+
+void NoticeBoxView::addBelow(QWidget* widget) { column_->addWidget(widget); }
+
+void NoticeBoxView::paintEvent(QPaintEvent*) {
+  QPainter painter(this);
+  painter.setRenderHint(QPainter::Antialiasing);
+  QColor fill = tint_;
+  fill.setAlphaF(0.12f);
+  QColor border = tint_;
+  border.setAlphaF(0.35f);
+  painter.setPen(QPen(border, 1));
+  painter.setBrush(fill);
+  painter.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 8, 8);
+}
+
+}  // namespace kovra::ui

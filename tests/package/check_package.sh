@@ -1,0 +1,98 @@
+#!/usr/bin/env bash
+# Checks the Debian package: unpacks it into a scratch root, looks for every installed file,
+# validates the desktop entry, the AppStream metainfo and the manual page, compares the Depends
+# line with the libraries the programs link, and runs the unpacked `kovra --dump`, which must find
+# its kovra-nettop beside it.
+#   tests/package/check_package.sh [path/to/kovra_<version>_<arch>.deb]
+# Without an argument it builds the package first (scripts/package.sh).
+set -euo pipefail
+cd "$(dirname "$0")/../.."
+
+deb=${1:-}
+if [ -z "$deb" ]; then
+  deb=$(bash scripts/package.sh | tail -1)
+fi
+[ -f "$deb" ] || { echo "check_package: no package at '$deb'" >&2; exit 1; }
+
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+root=$scratch/root
+dpkg-deb -x "$deb" "$root"
+
+failures=0
+fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
+
+echo "-- files"
+for f in usr/bin/kovra usr/bin/kovra-nettop; do
+  [ -x "$root/$f" ] || fail "$f missing or not executable"
+done
+for f in usr/share/applications/com.example.Kovra.desktop \
+         usr/share/icons/hicolor/scalable/apps/com.example.Kovra.svg \
+         usr/share/icons/hicolor/symbolic/apps/com.example.Kovra-symbolic.svg \
+         usr/share/metainfo/com.example.Kovra.metainfo.xml \
+         usr/share/man/man1/kovra.1.gz; do
+  [ -s "$root/$f" ] || fail "$f missing or empty"
+done
+# Nothing outside /usr, nothing writable by others.
+extra=$(cd "$root" && find . -mindepth 1 -maxdepth 1 ! -name usr)
+[ -z "$extra" ] || fail "unexpected top-level entries: $extra"
+loose=$(find "$root" -perm -o+w ! -type l)
+[ -z "$loose" ] || fail "world-writable: $loose"
+
+echo "-- desktop entry, metainfo, manual page"
+desktop-file-validate "$root/usr/share/applications/com.example.Kovra.desktop" || fail "desktop-file-validate"
+appstreamcli validate --no-net "$root/usr/share/metainfo/com.example.Kovra.metainfo.xml" || fail "appstreamcli validate"
+grep -qx 'Icon=com.example.Kovra' "$root/usr/share/applications/com.example.Kovra.desktop" || fail "desktop entry icon"
+for svg in "$root"/usr/share/icons/hicolor/*/apps/*.svg; do
+  python3 -c 'import sys, xml.etree.ElementTree as E; sys.exit(E.parse(sys.argv[1]).getroot().tag != "{http://www.w3.org/2000/svg}svg")' \
+    "$svg" || fail "$(basename "$svg") is not an SVG document"
+done
+if command -v groff >/dev/null && command -v preconv >/dev/null; then
+  warnings=$(zcat "$root/usr/share/man/man1/kovra.1.gz" | preconv | groff -man -Tutf8 -ww -z 2>&1 || true)
+  [ -z "$warnings" ] || fail "manual page: $warnings"
+fi
+
+echo "-- dependencies"
+depends=$(dpkg-deb -f "$deb" Depends)
+echo "Depends: $depends"
+has_dep() { [[ ", $depends," == *", $1 "* || ", $depends," == *", $1,"* ]]; }
+# Every library the programs link must come from a package the Depends line names.
+for bin in "$root/usr/bin/kovra" "$root/usr/bin/kovra-nettop"; do
+  for soname in $(objdump -p "$bin" | awk '$1 == "NEEDED" { print $2 }'); do
+    path=$(ldconfig -p | awk -v s="$soname" '$1 == s { print $NF; exit }')
+    [ -n "$path" ] || { fail "$soname (needed by $(basename "$bin")) not found on this machine"; continue; }
+    owner=$(dpkg -S "$(readlink -f "$path")" 2>/dev/null | head -1 | cut -d: -f1) ||
+      owner=$(dpkg -S "$path" 2>/dev/null | head -1 | cut -d: -f1) || true
+    [ -n "$owner" ] || { fail "no package owns $path"; continue; }
+    has_dep "$owner" || fail "$soname comes from $owner, which Depends does not name"
+  done
+done
+if objdump -p "$root/usr/bin/kovra" | grep -q 'NEEDED.*libQt6'; then
+  for p in qt6-qpa-plugins libqt6svg6 fonts-dejavu-core; do
+    has_dep "$p" || fail "Depends lacks $p"
+  done
+fi
+
+echo "-- kovra --dump from the scratch root"
+out=$scratch/dump.json
+KOVRA_LOG=stderr timeout 60 "$root/usr/bin/kovra" --dump >"$out" || fail "kovra --dump exited with $?"
+python3 - "$out" <<'PY' || fail "dump document"
+import json, sys
+doc = json.load(open(sys.argv[1], encoding="utf-8"))
+allowed = {"memory", "cpu", "network", "disk", "processes", "battery", "processNetwork", "errors", "timestamp"}
+assert set(doc) <= allowed, f"unknown keys {set(doc) - allowed}"
+assert "timestamp" in doc and isinstance(doc["errors"], list), "timestamp or errors missing"
+launch = [e for e in doc["errors"] if "nettop başlatılamadı" in e]
+assert "processNetwork" in doc or not launch, f"the producer was not found: {launch}"
+print("keys:", ", ".join(sorted(doc)), "| errors:", doc["errors"])
+PY
+# The same program without its producer beside it must say so: the check above can fail.
+mkdir "$scratch/alone"
+cp "$root/usr/bin/kovra" "$scratch/alone/"
+KOVRA_LOG=stderr timeout 60 "$scratch/alone/kovra" --dump 2>/dev/null | grep -q 'nettop başlatılamadı' ||
+  fail "kovra without kovra-nettop did not report the missing producer"
+
+size=$(stat -c %s "$deb")
+echo "package: $deb, $size bytes"
+[ "$failures" -eq 0 ] || { echo "check_package: $failures failure(s)" >&2; exit 1; }
+echo "check_package: ok"

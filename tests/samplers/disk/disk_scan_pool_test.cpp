@@ -1,0 +1,142 @@
+// The pooled walk against the one-thread walk on real trees, and a very deep walk cancelled at
+// its bottom.
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <random>
+
+#include "disk_scan_tree_support.h"
+#include "samplers/disk/disk_scanner.h"
+#include "support/temp_dir.h"
+
+namespace kovra {
+namespace {
+
+using testing::makeFile;
+using testing::TempDir;
+
+std::shared_ptr<FileSystem> linuxFs() { return std::shared_ptr<FileSystem>(makeFileSystem()); }
+
+Result<DiskScanResult, ScanError> scanWith(const std::string& root, size_t workers,
+                                           DiskScanning::ProgressHandler progress = {}, std::stop_token stop = {},
+                                           ScanClock clock = steadyScanClock()) {
+  DiskScanner scanner(linuxFs, std::move(clock), workers);
+  return scanner.scan(root, progress, std::move(stop));
+}
+
+// Folders of varied shapes: equal sizes (for the tie orders), empty folders, symbolic links, and
+// files with several names within one subtree and across two.
+void buildTree(const TempDir& dir, int tops = 12) {
+  std::mt19937 random(7);
+  for (int top = 0; top < tops; ++top) {
+    std::string t = "t" + std::to_string(top);
+    for (int sub = 0; sub < 6; ++sub) {
+      std::string s = t + "/s" + std::to_string(sub);
+      std::filesystem::create_directories(dir.at(s + "/empty"));
+      for (int f = 0; f < 8; ++f) {
+        uint64_t size = (random() % 4 == 0) ? 8192 : (random() % 40) * 4096;
+        makeFile(dir.at(s + "/f" + std::to_string(f)), size);
+      }
+      if (sub % 2 == 0) makeFile(dir.at(s + "/deeper/more/x"), (random() % 200) * 4096);
+    }
+  }
+  if (tops < 12) return;
+  makeFile(dir.at("loose"), 65536);
+  makeFile(dir.at("t3/big-twin-a"), 1 << 20);
+  makeFile(dir.at("t9/big-twin-b"), 1 << 20);
+  ::symlink(dir.at("t1").c_str(), dir.at("t5/link").c_str());
+  ::link(dir.at("t2/s0/f0").c_str(), dir.at("t2/s1/same-subtree").c_str());
+  ::link(dir.at("t4/s0/f1").c_str(), dir.at("t8/s0/other-subtree").c_str());
+  ::link(dir.at("loose").c_str(), dir.at("t6/s2/root-file").c_str());
+}
+
+TEST(DiskScanPool, GivesTheOneThreadResultToTheByte) {
+  TempDir dir;
+  buildTree(dir);
+  auto one = scanWith(dir.path(), 1);
+  ASSERT_TRUE(one.ok()) << one.error().message;
+  for (size_t workers : {2u, 3u, 8u}) {
+    int reports = 0;
+    auto pooled = scanWith(dir.path(), workers, [&](const DiskScanProgress&) { ++reports; });
+    ASSERT_TRUE(pooled.ok()) << pooled.error().message;
+    EXPECT_EQ(pooled.value(), one.value()) << workers << " workers";
+    EXPECT_GE(reports, 1);
+  }
+  EXPECT_EQ(one->largestFiles.front().url, dir.at("t3/big-twin-a"));
+  EXPECT_EQ(one->largestFiles[1].url, dir.at("t9/big-twin-b"));
+}
+
+TEST(DiskScanPool, CancellingStopsTheWorkers) {
+  TempDir dir;
+  buildTree(dir, 3);
+  std::stop_source stop;
+  stop.request_stop();
+  auto r = scanWith(dir.path(), 4, {}, stop.get_token());
+  ASSERT_FALSE(r.ok());
+  EXPECT_TRUE(r.error().isCancelled());
+
+  std::stop_source later;
+  auto now = std::make_shared<uint64_t>(0);
+  auto cancelled = scanWith(
+      dir.path(), 4, [&](const DiskScanProgress&) { later.request_stop(); }, later.get_token(),
+      [now] { return *now += 1'000'000'000; });
+  ASSERT_FALSE(cancelled.ok());
+  EXPECT_TRUE(cancelled.error().isCancelled());
+}
+
+// Removes a chain too deep for any path, one level at a time from the top.
+void removeChain(int baseFd) {
+  for (;;) {
+    int top = ::openat(baseFd, "deep", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (top < 0) return;
+    bool lifted = ::renameat(top, "d", baseFd, "next") == 0;
+    ::close(top);
+    if (!lifted) return;
+    ::unlinkat(baseFd, "deep", AT_REMOVEDIR);
+    ::renameat(baseFd, "next", baseFd, "deep");
+  }
+}
+
+TEST(DiskScanPool, AWalkCancelledAtTheBottomOfAHundredThousandFoldersEndsCleanly) {
+  constexpr int kDepth = 100000;
+  std::string base = "/dev/shm/kovra-deep-XXXXXX";
+  if (::mkdtemp(base.data()) == nullptr) {
+    base = (std::filesystem::temp_directory_path() / "kovra-deep-XXXXXX").string();
+    ASSERT_NE(::mkdtemp(base.data()), nullptr);
+  }
+  int baseFd = ::open(base.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  ASSERT_GE(baseFd, 0);
+  ASSERT_EQ(::mkdirat(baseFd, "deep", 0755), 0);
+  int fd = ::openat(baseFd, "deep", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  for (int i = 0; i < kDepth && fd >= 0; ++i) {
+    if (::mkdirat(fd, "d", 0755) != 0) break;
+    int next = ::openat(fd, "d", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    ::close(fd);
+    fd = next;
+  }
+  if (fd >= 0) ::close(fd);
+
+  // Every listed folder reads the clock once; the stop comes when the walk is at the bottom.
+  std::stop_source stop;
+  auto reads = std::make_shared<int64_t>(0);
+  auto r = scanWith(base, 1, {}, stop.get_token(), [reads, &stop] {
+    if (++*reads >= kDepth) stop.request_stop();
+    return uint64_t{0};
+  });
+  removeChain(baseFd);
+  ::close(baseFd);
+  std::error_code ec;
+  std::filesystem::remove_all(base, ec);
+
+  ASSERT_FALSE(r.ok());
+  EXPECT_TRUE(r.error().isCancelled());
+  EXPECT_GE(*reads, kDepth);
+}
+
+}  // namespace
+}  // namespace kovra
