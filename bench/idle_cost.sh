@@ -60,9 +60,17 @@ switches() {
     awk '/^(voluntary|nonvoluntary)_ctxt_switches/ {s += $2} END {print s}'
 }
 
+per_thread() {
+  for t in /proc/"$pid"/task/*; do
+    awk -v name="$(cat "$t/comm")" -v tid="${t##*/}" \
+      '/^(voluntary|nonvoluntary)_ctxt_switches/ {s += $2} END {print tid, name, s}' "$t/status"
+  done
+}
+per_thread >"$work/threads0"
 t0=$(date +%s.%N); c0=$(cpu_ticks); w0=$(switches); n0=$(run_ns)
 sleep "$(awk -v m="$minutes" 'BEGIN {print m * 60}')"
 t1=$(date +%s.%N); c1=$(cpu_ticks); w1=$(switches); n1=$(run_ns)
+per_thread >"$work/threads1"
 rss=$(awk '/^VmRSS/ {print $2}' "/proc/$pid/status")
 threads=$(ls "/proc/$pid/task" | wc -l)
 
@@ -74,4 +82,8 @@ awk -v mode="$mode" -v t0="$t0" -v t1="$t1" -v c0="$c0" -v c1="$c1" -v w0="$w0" 
   printf "wake-ups: %.2f per second (context switches, all threads)\n", (w1 - w0) / d
   printf "rss: %.1f MB\n", rss / 1024
 }'
+echo "wake-ups per second by thread:"
+awk -v d="$(awk -v a="$t0" -v b="$t1" 'BEGIN {print b - a}')" \
+  'NR == FNR {before[$1] = $NF; next} {n = $NF - before[$1]; $1 = ""; $NF = ""; printf "  %-24s %.2f\n", $0, n / d}' \
+  "$work/threads0" "$work/threads1"
 grep -c registered "$work/watcher.log" | awk '{print "tray registrations seen by the watcher: " $1}'

@@ -163,6 +163,62 @@ void BM_PageRefresh(benchmark::State& state) {
   }
   state.SetLabel(std::string(rawValue(card)));
 }
+// The same tick split in two: the model copy and the page's widget updates (which post layout
+// and paint requests), then the event turn that lays out and paints.
+void BM_PageRefreshParts(benchmark::State& state) {
+  auto& w = world();
+  const auto card = static_cast<CardKind>(state.range(0));
+  const bool paint = state.range(1) != 0;
+  std::unique_ptr<QWidget> page(
+      ui::makeDetailPage(card, ui::PageContext{*w.store, *w.detail, *w.dashboard, w.executor, false}));
+  page->resize(820, 760);
+  page->show();
+  QApplication::processEvents();
+  for (auto _ : state) {
+    state.PauseTiming();
+    w.executor.advance(3);
+    if (paint) {
+      w.detail->refresh();
+      state.ResumeTiming();
+      QApplication::processEvents();
+    } else {
+      state.ResumeTiming();
+      w.detail->refresh();
+      state.PauseTiming();
+      QApplication::processEvents();
+      state.ResumeTiming();
+    }
+  }
+  state.SetLabel(std::string(rawValue(card)) + (paint ? " layout+paint" : " model+widgets"));
+}
+BENCHMARK(BM_PageRefreshParts)
+    ->Args({static_cast<int>(CardKind::memory), 0})
+    ->Args({static_cast<int>(CardKind::memory), 1})
+    ->Args({static_cast<int>(CardKind::cpu), 0})
+    ->Args({static_cast<int>(CardKind::cpu), 1})
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(100);
+
+// The detail model alone (no page), for comparison.
+void BM_ModelOnly(benchmark::State& state) {
+  auto& w = world();
+  const auto card = static_cast<CardKind>(state.range(0));
+  w.detail->activate(card);
+  for (auto _ : state) {
+    state.PauseTiming();
+    w.executor.advance(3);
+    state.ResumeTiming();
+    w.detail->refresh();
+  }
+  w.detail->deactivate(card);
+  state.SetLabel(std::string(rawValue(card)));
+}
+BENCHMARK(BM_ModelOnly)
+    ->Arg(static_cast<int>(CardKind::memory))
+    ->Arg(static_cast<int>(CardKind::cpu))
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(100);
+
 BENCHMARK(BM_PageRefresh)
     ->Arg(static_cast<int>(CardKind::memory))
     ->Arg(static_cast<int>(CardKind::network))

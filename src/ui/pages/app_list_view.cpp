@@ -10,6 +10,8 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <string_view>
+#include <unordered_set>
 
 #include "core/localize.h"
 #include "store/store.h"
@@ -72,7 +74,9 @@ AppRowButton::AppRowButton(QWidget* parent) : QAbstractButton(parent) {
   name_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
   value_ = makeLabel({}, TextRole::body, this);
   value_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-  value_->setFixedWidth(value_->fontMetrics().horizontalAdvance(QString(kValueWidthChars, QChar('8'))));
+  // A fixed size: the value changes on every reading and must not make the list lay out again.
+  value_->setFixedSize(value_->fontMetrics().horizontalAdvance(QString(kValueWidthChars, QChar('8'))),
+                       value_->fontMetrics().height());
   bar_ = new ProportionBarView(0.0, ArayuzPalette::memoryApps, 6, this);
   bar_->setFixedWidth(140);
   for (QWidget* w : {static_cast<QWidget*>(chevron_), static_cast<QWidget*>(icon_), static_cast<QWidget*>(name_),
@@ -217,6 +221,8 @@ void AppRowView::updateProcesses(const AppUsage& app) {
     ProcessLine line{makeLabel({}, TextRole::tertiary, details_), makeLabel({}, TextRole::callout, details_),
                      makeLabel({}, TextRole::callout, details_)};
     line.value->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    line.value->setFixedSize(line.value->fontMetrics().horizontalAdvance(QString(kValueWidthChars, QChar('8'))),
+                             line.value->fontMetrics().height());
     line.name->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     processGrid_->addWidget(line.pid, r, 0);
     processGrid_->addWidget(line.name, r, 1);
@@ -343,8 +349,9 @@ void AppListView::reload() {
   for (const auto& r : list) order.push_back(r.app->id);
 
   // Rows of apps that left the list go; their state stays keyed by identifier.
+  const std::unordered_set<std::string_view> present(order.begin(), order.end());
   for (auto it = rowsById_.begin(); it != rowsById_.end();) {
-    if (std::find(order.begin(), order.end(), it->first) == order.end()) {
+    if (!present.contains(it->first)) {
       it->second->hide();
       it->second->deleteLater();
       it = rowsById_.erase(it);
@@ -408,11 +415,7 @@ void AppListView::requestQuit(const std::string& id) {
                          qs(localized("Vazgeç")), false};
   QPointer<AppListView> self(this);
   askConfirmation(request, this, [self](bool accepted) {
-    if (!self) return;
-    auto candidate = self->state_.quitCandidate();
-    self->state_.clearQuitCandidate();
-    if (accepted && candidate) self->state_.perform(self->store_, *candidate, false);
-    self->reload();
+    if (AppListView* list = self.data()) list->answerQuit(accepted);
   });
 }
 
@@ -426,12 +429,22 @@ void AppListView::requestForce(const std::string& id) {
                          qs(localized("Devam et")), qs(localized("Vazgeç")), true};
   QPointer<AppListView> self(this);
   askConfirmation(request, this, [self](bool accepted) {
-    if (!self) return;
-    auto candidate = self->state_.forceCandidate();
-    self->state_.clearForceCandidate();
-    if (accepted && candidate) self->state_.arm(candidate->id);
-    self->reload();
+    if (AppListView* list = self.data()) list->answerForce(accepted);
   });
+}
+
+void AppListView::answerQuit(bool accepted) {
+  std::optional<AppUsage> candidate = state_.quitCandidate();
+  state_.clearQuitCandidate();
+  if (accepted && candidate) state_.perform(store_, *candidate, false);
+  reload();
+}
+
+void AppListView::answerForce(bool accepted) {
+  std::optional<AppUsage> candidate = state_.forceCandidate();
+  state_.clearForceCandidate();
+  if (accepted && candidate) state_.arm(candidate->id);
+  reload();
 }
 
 void AppListView::confirmForce(const std::string& id) {

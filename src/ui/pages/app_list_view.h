@@ -135,6 +135,9 @@ class AppListView : public QWidget {
 
  private:
   void reload();
+  // The answers of the quit and first force-quit dialogs.
+  void answerQuit(bool accepted);
+  void answerForce(bool accepted);
   std::optional<AppUsage> rowApp(const std::string& id) const;
 
   AppListState state_;

@@ -6,6 +6,8 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <string_view>
+#include <unordered_set>
 
 #include "core/localize.h"
 #include "ui/common/colors.h"
@@ -59,7 +61,9 @@ AppNetworkRowView::AppNetworkRowView(QWidget* parent) : QWidget(parent) {
                                     11, this));
     *out = makeLabel({}, TextRole::callout, this);
     (*out)->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    (*out)->setMinimumWidth((*out)->fontMetrics().horizontalAdvance(QStringLiteral("888,8 MB/s")) + 2);
+    // Fixed: rates change on every reading and must not make the list lay out again.
+    (*out)->setFixedSize((*out)->fontMetrics().horizontalAdvance(QStringLiteral("888,8 Mbps")) + 2,
+                         (*out)->fontMetrics().height());
     line->addWidget(*out);
     rates->addLayout(line);
   };
@@ -139,8 +143,9 @@ void AppNetworkListView::reload() {
     order.reserve(rows->size());
     for (const auto& u : *rows) order.push_back(u.id);
   }
+  const std::unordered_set<std::string_view> present(order.begin(), order.end());
   for (auto it = rowsById_.begin(); it != rowsById_.end();) {
-    if (std::find(order.begin(), order.end(), it->first) == order.end()) {
+    if (!present.contains(it->first)) {
       it->second->hide();
       it->second->deleteLater();
       it = rowsById_.erase(it);

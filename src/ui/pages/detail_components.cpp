@@ -12,6 +12,7 @@
 
 #include "core/localize.h"
 #include "present/overrides.h"
+#include "ui/dashboard/status_badge_view.h"
 #include "ui/common/colors.h"
 #include "ui/common/icon_cache.h"
 #include "ui/common/symbols.h"
@@ -74,38 +75,6 @@ void DetailScaffoldView::showEvent(QShowEvent* event) {
 
 // ---- header ------------------------------------------------------------------------------------
 
-PageStatusBadge::PageStatusBadge(QWidget* parent) : QWidget(parent) {
-  auto* row = new QHBoxLayout(this);
-  row->setContentsMargins(0, 0, 0, 0);
-  row->setSpacing(4);
-  symbol_ = new QLabel(this);
-  label_ = makeLabel({}, TextRole::callout, this);
-  row->addWidget(symbol_);
-  row->addWidget(label_);
-  setVisible(false);
-}
-
-void PageStatusBadge::setSeverity(Severity severity) {
-  if (shown_ == severity) return;
-  shown_ = severity;
-  auto style = ArayuzSeverityStyle::of(severity);
-  if (!style) {
-    setVisible(false);
-    setAccessibleName({});
-    return;
-  }
-  const QColor colour = paletteColor(style->colour, palette());
-  setSymbol(symbol_, style->symbol, colour, 14);
-  label_->setText(qs(style->label));
-  QPalette p = label_->palette();
-  p.setColor(QPalette::WindowText, colour);
-  label_->setPalette(p);
-  setPixelFont(label_, PageMetrics::kCallout, QFont::DemiBold);
-  setAccessibleName(qs(localized("Durum: ")) + qs(style->label));
-  label_->setAccessibleName(accessibleName());
-  setVisible(true);
-}
-
 DetailHeaderView::DetailHeaderView(CardKind card, QWidget* valueView, QWidget* parent) : QWidget(parent) {
   auto* column = new QVBoxLayout(this);
   column->setContentsMargins(0, 0, 0, 0);
@@ -114,7 +83,10 @@ DetailHeaderView::DetailHeaderView(CardKind card, QWidget* valueView, QWidget* p
   titleRow->setSpacing(10);
   auto* title = makeLabel(qs(ArayuzCardInfo::title(card)), TextRole::title, this);
   title->setAccessibleName(title->text());
-  badge_ = new PageStatusBadge(this);
+  QFont badgeFont = font();
+  badgeFont.setPixelSize(PageMetrics::kCallout);
+  badgeFont.setWeight(QFont::DemiBold);
+  badge_ = new StatusBadgeView(14, badgeFont, this);
   titleRow->addWidget(title);
   titleRow->addWidget(badge_);
   titleRow->addStretch(1);
@@ -302,6 +274,7 @@ NoticeBoxView::NoticeBoxView(const char* symbol, const QColor& tint, const QStri
   row->setSpacing(8);
   row->addWidget(makeSymbolLabel(symbol, tint, 16, this), 0, Qt::AlignTop);
   text_ = makeNote(text, TextRole::callout, this);
+  text_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   row->addWidget(text_, 1);
   column_->addLayout(row);
   setAccessibleName(text);

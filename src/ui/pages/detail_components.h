@@ -19,6 +19,8 @@ class QHBoxLayout;
 
 namespace kovra::ui {
 
+class StatusBadgeView;
+
 // A scroll area whose content is a column 20 pixels apart, at most 860 wide, leading-aligned,
 // ending in a 1-pixel marker ("arayuz-denetim-alt") that the bottom-scroll override scrolls to.
 class DetailScaffoldView : public QScrollArea {
@@ -39,19 +41,6 @@ class DetailScaffoldView : public QScrollArea {
   bool shownOnce_ = false;
 };
 
-// Symbol and label of a verdict's severity; nothing for neutral.
-class PageStatusBadge : public QWidget {
-  Q_OBJECT
- public:
-  explicit PageStatusBadge(QWidget* parent = nullptr);
-  void setSeverity(Severity severity);
-
- private:
-  QLabel* symbol_;
-  QLabel* label_;
-  std::optional<Severity> shown_;
-};
-
 // The card's title with the status badge, the value view and the verdict sentence.
 class DetailHeaderView : public QWidget {
   Q_OBJECT
@@ -61,7 +50,7 @@ class DetailHeaderView : public QWidget {
   QLabel* sentenceLabel() const { return sentence_; }
 
  private:
-  PageStatusBadge* badge_;
+  StatusBadgeView* badge_;
   QLabel* sentence_;
 };
 

@@ -1,34 +1,13 @@
 #include "ui/shell/collaborators.h"
 
-#include <QLabel>
 #include <QScrollArea>
 
-#include "present/palette.h"
 #include "ui/dashboard/dashboard_view.h"
 #include "ui/dashboard/menu_panel_content.h"
+#include "ui/pages/detail_pages.h"
 #include "ui/tray/qt_text_measurer.h"
 
 namespace kovra::ui {
-
-namespace {
-
-QString qs(const std::string& text) { return QString::fromStdString(text); }
-
-class InterimDetail final : public QLabel {
- public:
-  InterimDetail(CardKind card, ShellContext& context, QWidget* parent)
-      : QLabel(qs(ArayuzCardInfo::title(card)), parent), card_(card), context_(context) {
-    setAlignment(Qt::AlignCenter);
-    context_.detail.activate(card_);
-  }
-  ~InterimDetail() override { context_.detail.deactivate(card_); }
-
- private:
-  CardKind card_;
-  ShellContext& context_;
-};
-
-}  // namespace
 
 QWidget* makeDashboardWidget(ShellContext& context, std::function<void(CardKind)> onCard, QWidget* parent) {
   // Scrolls when the window is shorter than the dashboard.
@@ -60,7 +39,9 @@ QWidget* makeMenuPanelWidget(ShellContext& context, PanelActions actions, QWidge
 }
 
 QWidget* makeDetailWidget(CardKind card, ShellContext& context, QWidget* parent) {
-  return new InterimDetail(card, context, parent);
+  return makeDetailPage(card, PageContext{context.store, context.detail, context.dashboard, context.executor,
+                                          context.tellsOthers},
+                        parent);
 }
 
 QImage labelPicture(ShellContext& context, const QColor& ink, qreal devicePixelRatio) {

@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QMouseEvent>
 #include <QScrollArea>
 
 #include <cmath>
@@ -12,6 +13,7 @@
 #include "ui/pages/confirmation.h"
 #include "ui/pages/detail_page_views.h"
 #include "ui/pages/disk_page_view.h"
+#include "ui/pages/history_chart_view.h"
 
 namespace kovra::ui::testing {
 namespace {
@@ -76,6 +78,12 @@ TEST_F(Gallery, Pages) {
   {
     CpuDetailView page(context());
     save(&page, "cpu");
+    // The pointer over the chart shows the value and time under it.
+    auto* chart = page.history()->chart();
+    const QPointF at(chart->width() * 0.7, chart->height() / 2.0);
+    QMouseEvent move(QEvent::MouseMove, at, chart->mapToGlobal(at), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(chart, &move);
+    ASSERT_TRUE(chart->grab().save(out.filePath("cpu-chart-hover.png")));
   }
   {
     MemoryDetailView page(context());
