@@ -30,7 +30,7 @@ command -v du >/dev/null || need+=(coreutils)
 command -v ncdu >/dev/null || need+=(ncdu)
 command -v gdu >/dev/null || need+=(gdu)
 command -v script >/dev/null || need+=(bsdutils)
-command -v strace >/dev/null || need+=(strace)
+command -v perf >/dev/null || need+=(linux-perf)
 command -v python3 >/dev/null || need+=(python3)
 if ((${#need[@]})); then
   if [[ $(id -u) == 0 ]]; then
@@ -70,17 +70,23 @@ print("%.1f %.1f" % ((u.ru_utime + u.ru_stime) * 1000, wall))
 PY
 }
 
-# A full-screen peer in a 160x50 pseudo-terminal for `seconds`; prints its CPU ms between the end
-# of its second second and the end, and the refreshes in that span, counted as opens of
-# /proc/meminfo (each of these tools reads it once per refresh) in a separate traced run.
-peer_in_terminal() {  # name seconds command...
-  local name=$1 seconds=$2
-  shift 2
+# A full-screen peer in a 160x50 pseudo-terminal for `seconds`; prints its CPU ms per refresh
+# between the end of its second second and the end, the refreshes in that span (its writes to the
+# terminal, one per screen, counted with perf; the nominal count from the interval without perf)
+# and how they were counted.
+peer_in_terminal() {  # name seconds interval command...
+  local name=$1 seconds=$2 interval=$3
+  shift 3
   local cmd="stty rows 50 cols 160; exec $*"
-  python3 - "$name" "$seconds" "$cmd" "$WORK" <<'PY'
+  python3 - "$name" "$seconds" "$interval" "$cmd" "$WORK" <<'PY'
 import os, subprocess, sys, time
-name, seconds, cmd, work = sys.argv[1], float(sys.argv[2]), sys.argv[3], sys.argv[4]
-env = dict(os.environ, HOME=work, XDG_CONFIG_HOME=work + "/config", TERM="xterm-256color")
+name, seconds, interval, cmd, work = sys.argv[1], float(sys.argv[2]), float(sys.argv[3]), sys.argv[4], sys.argv[5]
+env = dict(os.environ, HOME=work, XDG_CONFIG_HOME=work + "/config", TERM="xterm-256color", LANG="C.UTF-8",
+           LC_ALL="C.UTF-8")
+# btop takes its refresh interval from its configuration only.
+os.makedirs(work + "/config/btop", exist_ok=True)
+with open(work + "/config/btop/btop.conf", "w") as f:
+    f.write("update_ms = 100\n")
 tick = os.sysconf("SC_CLK_TCK")
 
 def start(prefix=""):
@@ -88,12 +94,28 @@ def start(prefix=""):
                             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, env=env, start_new_session=True)
 
 def find(p):
+    # The peer runs below `script`, in a session of its own.
     for _ in range(100):
-        out = subprocess.run(["pgrep", "-s", str(p.pid), "-x", name], capture_output=True, text=True).stdout.split()
-        if out:
-            return int(out[-1])
+        parent, comm = {}, {}
+        for d in os.listdir("/proc"):
+            if d.isdigit():
+                try:
+                    with open("/proc/%s/stat" % d) as f:
+                        text = f.read()
+                except OSError:
+                    continue
+                comm[int(d)] = text[text.index("(") + 1:text.rindex(")")]
+                parent[int(d)] = int(text.rsplit(")", 1)[1].split()[1])
+        for pid, c in comm.items():
+            if c != name:
+                continue
+            up = pid
+            while up > 1 and up != p.pid:
+                up = parent.get(up, 0)
+            if up == p.pid:
+                return pid
         time.sleep(0.05)
-    return None
+    raise SystemExit("%s did not start" % name)
 
 def cpu(pid):
     with open("/proc/%d/stat" % pid) as f:
@@ -107,23 +129,27 @@ def stop(p):
         pass
     p.wait()
 
-# Refresh rate, from a traced run of the same length.
-trace = work + "/trace-" + name
-p = start("strace -f -qq -e trace=openat -o %s " % trace)
-time.sleep(seconds)
-stop(p)
-opens = [l for l in open(trace) if '"/proc/meminfo"' in l]
-rate = len(opens) / seconds
-
 p = start()
 pid = find(p)
 time.sleep(2)
+# Each refresh ends with one write of the new screen to the terminal: perf counts the writes.
+out = work + "/perf-" + name
 a = cpu(pid)
-time.sleep(seconds - 2)
+perf = subprocess.run(["perf", "stat", "-x,", "-o", out, "-e", "syscalls:sys_enter_write", "-p", str(pid),
+                       "--", "sleep", str(seconds - 2)], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 b = cpu(pid)
 stop(p)
-refreshes = rate * (seconds - 2)
-print("%.2f %.0f" % ((b - a) / refreshes if refreshes else float("nan"), refreshes))
+refreshes = 0
+try:
+    for line in open(out):
+        if "sys_enter_write" in line and line.split(",")[0].isdigit():
+            refreshes = int(line.split(",")[0])
+except OSError:
+    pass
+how = "writes counted by perf"
+if refreshes == 0:
+    refreshes, how = (seconds - 2) / interval, "nominal"
+print("%.2f %.0f %s" % ((b - a) / refreshes, refreshes, how.replace(" ", "_")))
 PY
 }
 
@@ -147,14 +173,14 @@ declare -a ours btop top htop first firstwall dump
 for r in $(seq "$ROUNDS"); do
   o=$("$PROBE" refresh "$REFRESHES" | sed -n 's/.*cpu_ms_per_refresh=\([0-9.]*\).*/\1/p')
   ours+=("$o"); echo "round $r: kovra refresh  ${o} ms CPU per refresh"
-  read -r b n < <(peer_in_terminal btop "$PEER_SECONDS" btop -u 100)
-  btop+=("$b"); echo "round $r: btop refresh   ${b} ms CPU per refresh ($n refreshes)"
+  read -r b n how < <(peer_in_terminal btop "$PEER_SECONDS" 0.1 btop --utf-force)
+  btop+=("$b"); echo "round $r: btop refresh   ${b} ms CPU per refresh ($n refreshes: $how; update_ms = 100)"
   read -r c1 _ < <(measure top -b -d 0.1 -n 1)
   read -r cn _ < <(measure top -b -d 0.1 -n $((REFRESHES + 1)))
   t=$(python3 -c "print('%.2f' % (($cn - $c1) / $REFRESHES))")
   top+=("$t"); echo "round $r: top refresh    ${t} ms CPU per refresh ($REFRESHES refreshes, top -b -d 0.1)"
-  read -r h n < <(peer_in_terminal htop "$PEER_SECONDS" htop -d 1)
-  htop+=("$h"); echo "round $r: htop refresh   ${h} ms CPU per refresh ($n refreshes)"
+  read -r h n how < <(peer_in_terminal htop "$PEER_SECONDS" 0.1 htop -d 1)
+  htop+=("$h"); echo "round $r: htop refresh   ${h} ms CPU per refresh ($n refreshes: $how; htop -d 1)"
   line=$("$PROBE" first)
   f=$(sed -n 's/.*cpu_ms=\([0-9.]*\).*/\1/p' <<<"$line"); fw=$(sed -n 's/.*wall_ms=\([0-9.]*\).*/\1/p' <<<"$line")
   first+=("$f"); firstwall+=("$fw"); echo "round $r: kovra first reading ${f} ms CPU, ${fw} ms wall ($line)"

@@ -58,6 +58,7 @@ echo "Depends: $depends"
 has_dep() { [[ ", $depends," == *", $1 "* || ", $depends," == *", $1,"* ]]; }
 # Every library the programs link must come from a package the Depends line names.
 for bin in "$root/usr/bin/kovra" "$root/usr/bin/kovra-nettop"; do
+  [ -f "$bin" ] || continue
   for soname in $(objdump -p "$bin" | awk '$1 == "NEEDED" { print $2 }'); do
     path=$(ldconfig -p | awk -v s="$soname" '$1 == s { print $NF; exit }')
     [ -n "$path" ] || { fail "$soname (needed by $(basename "$bin")) not found on this machine"; continue; }
@@ -67,7 +68,8 @@ for bin in "$root/usr/bin/kovra" "$root/usr/bin/kovra-nettop"; do
     has_dep "$owner" || fail "$soname comes from $owner, which Depends does not name"
   done
 done
-if objdump -p "$root/usr/bin/kovra" | grep -q 'NEEDED.*libQt6'; then
+needed=$(objdump -p "$root/usr/bin/kovra" 2>/dev/null || true)
+if [[ $needed == *NEEDED*libQt6* ]]; then
   for p in qt6-qpa-plugins libqt6svg6 fonts-dejavu-core; do
     has_dep "$p" || fail "Depends lacks $p"
   done

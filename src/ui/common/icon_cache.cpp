@@ -54,13 +54,11 @@ IconCache& IconCache::shared() {
 IconCache::IconCache(int limit) : limit_(std::max(1, limit)) {}
 
 template <class V, class Fetch>
-V IconCache::lookup(QHash<QString, V>& map, const std::string& key, Fetch fetch) {
-  const QString k = QString::fromStdString(key);
-  auto it = map.constFind(k);
-  if (it != map.constEnd()) return *it;
-  if (map.size() >= limit_) map.clear();
-  V value = fetch(k);
-  map.insert(k, value);
+V IconCache::lookup(std::unordered_map<std::string, V>& map, const std::string& key, Fetch fetch) {
+  if (auto it = map.find(key); it != map.end()) return it->second;
+  if (map.size() >= static_cast<size_t>(limit_)) map.clear();
+  V value = fetch(QString::fromStdString(key));
+  map.emplace(key, value);
   return value;
 }
 

@@ -2,13 +2,13 @@
 // Icons and display names for apps, files and folders, looked up once and kept. Each map holds at
 // most `limit` entries; a lookup that misses when a map is full empties that map first.
 
-#include <QHash>
 #include <QIcon>
 #include <QMimeDatabase>
 #include <QString>
 
 #include <optional>
 #include <string>
+#include <unordered_map>
 
 namespace kovra::ui {
 
@@ -43,16 +43,16 @@ class IconCache {
 
  private:
   template <class V, class Fetch>
-  V lookup(QHash<QString, V>& map, const std::string& key, Fetch fetch);
+  V lookup(std::unordered_map<std::string, V>& map, const std::string& key, Fetch fetch);
 
   QIcon fetchAppIcon(const QString& value) const;
   QIcon fetchFileIcon(const QString& path) const;
 
   int limit_;
-  QHash<QString, QIcon> appIcons_;
-  QHash<QString, QIcon> entryIcons_;
-  QHash<QString, QIcon> fileIcons_;
-  QHash<QString, QString> names_;
+  std::unordered_map<std::string, QIcon> appIcons_;
+  std::unordered_map<std::string, QIcon> entryIcons_;
+  std::unordered_map<std::string, QIcon> fileIcons_;
+  std::unordered_map<std::string, QString> names_;
   QMimeDatabase mimes_;
 };
 

@@ -42,7 +42,7 @@ BatteryStripView::BatteryStripView(ArayuzCardSize size, QWidget* parent)
     QFont strong = body;
     strong.setWeight(QFont::DemiBold);
     charge_ = makeLabel(QString(), strong, this);
-    reserveWidth(charge_, QStringLiteral("%100"));
+    fixToWidest(charge_, QStringLiteral("%100"));
     status_ = makeLabel(QString(), body, this, true);
     row->addWidget(symbol_, 0, Qt::AlignVCenter);
     row->addWidget(charge_);
@@ -59,7 +59,7 @@ BatteryStripView::BatteryStripView(ArayuzCardSize size, QWidget* parent)
     title.setWeight(QFont::DemiBold);
     top->addWidget(makeLabel(qstr(localized("Pil", "Pil şeridi")), title, this));
     charge_ = makeLabel(QString(), title, this);
-    reserveWidth(charge_, QStringLiteral("%100"));
+    fixToWidest(charge_, QStringLiteral("%100"));
     top->addWidget(charge_);
     top->addStretch(1);
     texts->addLayout(top);

@@ -3,6 +3,7 @@
 // Content goes into its layout; it paints the background, the pressed state and the focus ring.
 
 #include <QAbstractButton>
+#include <QPixmap>
 
 #include "ui/dashboard/card_size.h"
 
@@ -29,7 +30,13 @@ class CardButton : public QAbstractButton {
   bool hitButton(const QPoint& pos) const override;
 
  private:
+  // The surface drawn at the widget's size; refreshes repaint only small parts of a card, which
+  // then copy from this picture instead of filling and stroking the rounded shape again.
+  QPixmap surface(int state);
+
   CardMetrics metrics_;
+  QPixmap surface_;
+  QString surfaceKey_;
   bool clickable_ = true;
 };
 

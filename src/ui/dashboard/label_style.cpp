@@ -19,6 +19,11 @@ void reserveWidth(QLabel* label, const QString& widest) {
   if (label->minimumWidth() != width) label->setMinimumWidth(width);
 }
 
+void fixToWidest(QLabel* label, const QString& widest) {
+  const QFontMetrics fm(label->font());
+  label->setFixedSize(fm.horizontalAdvance(widest) + 2, fm.height());
+}
+
 void setTextIfChanged(QLabel* label, const QString& text) {
   if (label->text() != text) label->setText(text);
 }

@@ -40,7 +40,7 @@ MemoryValueView::MemoryValueView(const ArayuzDashboardModel& model, const CardMe
   setAttribute(Qt::WA_TransparentForMouseEvents);
   auto* layout = column(this, metrics.compact() ? 2 : 4);
   used_ = makeLabel(qstr(model.memoryUsedText().value()), metrics.bigFont(font()), this);
-  reserveWidth(used_, qstr(model.memoryTemplate));
+  fixToWidest(used_, qstr(model.memoryTemplate));
   total_ = makeLabel(qstr(model.memoryTotalLine().value()), metrics.captionFont(font()), this, true);
   bar_ = new MemoryBarView(!metrics.compact(), metrics.compact() ? 6 : 10, this);
   bar_->setMemory(model.memory().value());
@@ -86,8 +86,8 @@ NetworkValueView::NetworkValueView(const ArayuzDashboardModel& model, const Card
   layout->addWidget(totals_);
   updateArrows();
   auto reserve = [this](const std::string& widest) {
-    reserveWidth(down_, qstr(widest));
-    reserveWidth(up_, qstr(widest));
+    fixToWidest(down_, qstr(widest));
+    fixToWidest(up_, qstr(widest));
   };
   reserve(model.rateTemplate().value());
   updateConnection();
@@ -134,7 +134,7 @@ DiskValueView::DiskValueView(const ArayuzDashboardModel& model, const CardMetric
   setAttribute(Qt::WA_TransparentForMouseEvents);
   auto* layout = column(this, metrics.compact() ? 2 : 4);
   free_ = makeLabel(qstr(model.diskFreeText().value()), metrics.bigFont(font()), this);
-  reserveWidth(free_, qstr(model.diskTemplate));
+  fixToWidest(free_, qstr(model.diskTemplate));
   total_ = makeLabel(qstr(model.diskTotalLine().value()), metrics.captionFont(font()), this, true);
   layout->addWidget(free_);
   layout->addWidget(total_);
@@ -143,6 +143,7 @@ DiskValueView::DiskValueView(const ArayuzDashboardModel& model, const CardMetric
   auto* title = makeLabel(qstr(localized("Doluluk", "Disk kartı")), metrics.captionFont(font()), this, true);
   percent_ = makeLabel(placeholder(), metrics.captionFont(font()), this, true);
   percent_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  fixToWidest(percent_, QStringLiteral("%100") + qstr(localized(" dolu", "Disk kartı")));
   titleRow->addWidget(title);
   titleRow->addStretch(1);
   titleRow->addWidget(percent_);
@@ -184,7 +185,7 @@ CPUValueView::CPUValueView(const ArayuzDashboardModel& model, const CardMetrics&
   auto* figureRow = new QHBoxLayout;
   figureRow->setSpacing(6);
   usage_ = makeLabel(qstr(model.cpuText().value()), metrics.bigFont(font()), this);
-  reserveWidth(usage_, qstr(model.percentTemplate));
+  fixToWidest(usage_, qstr(model.percentTemplate));
   auto* inUse = makeLabel(qstr(localized("kullanımda", "İşlemci kartı")), metrics.bodyFont(font()), this, true);
   figureRow->addWidget(usage_, 0, Qt::AlignBaseline);
   figureRow->addWidget(inUse, 0, Qt::AlignBaseline);
@@ -209,7 +210,7 @@ CPUValueView::CPUValueView(const ArayuzDashboardModel& model, const CardMetrics&
     r.name->setFont(rowFont);
     r.percent = makeLabel(QString(), rowFont, r.row);
     r.percent->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    reserveWidth(r.percent, qstr(model.percentTemplate));
+    fixToWidest(r.percent, qstr(model.percentTemplate));
     h->addWidget(r.icon);
     h->addWidget(r.name, 1);
     h->addWidget(r.percent);
