@@ -72,8 +72,9 @@ PY
 
 # A full-screen peer in a 160x50 pseudo-terminal for `seconds`; prints its CPU ms per refresh
 # between the end of its second second and the end, the refreshes in that span (its writes to the
-# terminal, one per screen, counted with perf; the nominal count from the interval without perf)
-# and how they were counted.
+# terminal, one per screen for btop, counted with perf; for htop, which writes several times per
+# screen, and without perf, the nominal count from the interval: an upper bound, so the peer's
+# figure is a lower bound) and how they were counted.
 peer_in_terminal() {  # name seconds interval command...
   local name=$1 seconds=$2 interval=$3
   shift 3
@@ -147,7 +148,8 @@ try:
 except OSError:
     pass
 how = "writes counted by perf"
-if refreshes == 0:
+# htop (ncurses) writes several times per screen: its count is the nominal one.
+if refreshes == 0 or name == "htop":
     refreshes, how = (seconds - 2) / interval, "nominal"
 print("%.2f %.0f %s" % ((b - a) / refreshes, refreshes, how.replace(" ", "_")))
 PY
@@ -160,8 +162,10 @@ echo "machine: $(nproc) cores, $(uname -r); rounds: $ROUNDS"
 
 # --- scale: idle processes of our own, in one process group --------------------------------------
 before=$(ls /proc | grep -c '^[0-9]')
-setsid bash -c "for i in \$(seq $PROCS); do sleep 1000000 & done; wait" </dev/null >/dev/null 2>&1 &
-IDLE_PGID=$!
+# setsid forks when it leads a process group already: the group is the one the new shell reports.
+setsid bash -c "echo \$\$ >$WORK/idle.pgid; for i in \$(seq $PROCS); do sleep 1000000 & done; wait" </dev/null >/dev/null 2>&1 &
+for _ in $(seq 100); do [[ -s $WORK/idle.pgid ]] && break; sleep 0.05; done
+IDLE_PGID=$(cat "$WORK/idle.pgid")
 for _ in $(seq 300); do
   (( $(ls /proc | grep -c '^[0-9]') >= before + PROCS )) && break
   sleep 0.1
