@@ -268,6 +268,7 @@ Result<Unit, std::string> XdgAutostartLoginItem::registerItem() {
   entry += std::string(kGroup) + "\n";
   entry += "Type=Application\n";
   entry += "Name=Kovra\n";
+  entry += "Icon=com.example.Kovra\n";
   entry += "Exec=" + execValueFor(execCommand_) + "\n";
   entry += "Terminal=false\n";
   entry += "X-GNOME-Autostart-enabled=true\n";

@@ -55,6 +55,7 @@ TEST(XdgAutostart, RegisterWritesAUserEntryAndUnregisterRemovesIt) {
   const std::string text = slurp(d.userEntry());
   EXPECT_NE(text.find("Type=Application\n"), std::string::npos);
   EXPECT_NE(text.find("Exec=/usr/bin/kovra\n"), std::string::npos);
+  EXPECT_NE(text.find("Icon=com.example.Kovra\n"), std::string::npos);
 
   ASSERT_TRUE(d.item.unregisterItem().ok());
   EXPECT_FALSE(fs::exists(d.userEntry()));
