@@ -28,7 +28,7 @@ cleanup() {
 }
 trap cleanup EXIT
 
-setsid Xvfb -displayfd 3 -screen 0 1600x1200x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
+setsid Xvfb -displayfd 3 -screen 0 1600x1200x24 -nolisten tcp -noreset 3>"$work/display" >/dev/null 2>&1 &
 pids+=($!)
 setsid dbus-daemon --session --nofork --print-address=1 >"$work/bus" 2>/dev/null &
 pids+=($!)

@@ -29,7 +29,7 @@ cleanup() {
 trap cleanup EXIT
 
 # Each helper in its own process group, so that the whole group goes at the end.
-setsid Xvfb -displayfd 3 -screen 0 1600x1200x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
+setsid Xvfb -displayfd 3 -screen 0 1600x1200x24 -nolisten tcp -noreset 3>"$work/display" >/dev/null 2>&1 &
 pids+=($!)
 for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
 display=":$(head -n1 "$work/display")"

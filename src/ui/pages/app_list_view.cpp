@@ -21,6 +21,7 @@
 #include "ui/pages/confirmation.h"
 #include "ui/pages/detail_components.h"
 #include "ui/pages/page_style.h"
+#include "ui/pages/row_column.h"
 #include "ui/pages/platform_texts.h"
 
 namespace kovra::ui {
@@ -315,10 +316,7 @@ AppListView::AppListView(ArayuzAppMetric metric, Store& store,
   empty_ = makeLabel(QString::fromUtf8("—"), TextRole::secondary, this);
   empty_->setContentsMargins(0, 8, 0, 8);
   column->addWidget(empty_);
-  rowBox_ = new QWidget(this);
-  rowLayout_ = new QVBoxLayout(rowBox_);
-  rowLayout_->setContentsMargins(0, 0, 0, 0);
-  rowLayout_->setSpacing(0);
+  rowBox_ = new RowColumn(this);
   column->addWidget(rowBox_);
   footer_ = makeNote({}, TextRole::secondaryCallout, this);
   column->addWidget(footer_);
@@ -373,15 +371,11 @@ void AppListView::reload() {
     view->setRow(r, state_.isExpanded(id), state_.forceArmedID() == id, state_.note(id));
   }
   if (order != order_) {
-    // Re-sorted or changed: move the kept widgets into the new order.
-    for (int i = 0; i < static_cast<int>(order.size()); ++i) {
-      AppRowView* view = rowsById_[order[static_cast<size_t>(i)]];
-      if (rowLayout_->indexOf(view) != i) {
-        rowLayout_->removeWidget(view);
-        rowLayout_->insertWidget(i, view);
-      }
-      if (!view->isVisibleTo(rowBox_)) view->show();
-    }
+    // Re-sorted or changed: the kept widgets move into the new order.
+    std::vector<QWidget*> widgets;
+    widgets.reserve(order.size());
+    for (const auto& id : order) widgets.push_back(rowsById_[id]);
+    rowBox_->setRows(widgets);
     order_ = std::move(order);
   }
   const bool empty = order_.empty();

@@ -25,6 +25,8 @@ class Store;
 
 namespace kovra::ui {
 
+class RowColumn;
+
 class ProportionBarView;
 class NoticeBoxView;
 
@@ -146,8 +148,7 @@ class AppListView : public QWidget {
   QLabel* header_;
   QLabel* empty_;
   QLabel* footer_;
-  QWidget* rowBox_;
-  QVBoxLayout* rowLayout_;
+  RowColumn* rowBox_;
   std::map<std::string, AppRowView*> rowsById_;
   std::vector<std::string> order_;
   ObservationToken token_;

@@ -15,6 +15,7 @@
 #include "ui/common/symbols.h"
 #include "ui/pages/detail_components.h"
 #include "ui/pages/page_style.h"
+#include "ui/pages/row_column.h"
 
 namespace kovra::ui {
 
@@ -110,10 +111,7 @@ AppNetworkListView::AppNetworkListView(const Observable<std::optional<std::vecto
 
   empty_ = makeLabel(qs(localized("Şu an ağ kullanan uygulama yok.")), TextRole::secondary, this);
   column->addWidget(empty_);
-  rowBox_ = new QWidget(this);
-  rowLayout_ = new QVBoxLayout(rowBox_);
-  rowLayout_->setContentsMargins(0, 0, 0, 0);
-  rowLayout_->setSpacing(0);
+  rowBox_ = new RowColumn(this);
   column->addWidget(rowBox_);
   footer_ = makeNote(qs(localized("Toplamlar sadece bu ekran açıkken ölçülen trafiği içerir. VPN açıkken trafik hem "
                                   "uygulamanın hem VPN uygulamasının satırında görünür.")),
@@ -161,14 +159,11 @@ void AppNetworkListView::reload() {
     }
   }
   if (order != order_) {
-    for (int i = 0; i < static_cast<int>(order.size()); ++i) {
-      AppNetworkRowView* view = rowsById_[order[static_cast<size_t>(i)]];
-      if (rowLayout_->indexOf(view) != i) {
-        rowLayout_->removeWidget(view);
-        rowLayout_->insertWidget(i, view);
-      }
-      if (!view->isVisibleTo(rowBox_)) view->show();
-    }
+    // Re-sorted or changed: the kept widgets move into the new order.
+    std::vector<QWidget*> widgets;
+    widgets.reserve(order.size());
+    for (const auto& id : order) widgets.push_back(rowsById_[id]);
+    rowBox_->setRows(widgets);
     order_ = std::move(order);
   }
 }

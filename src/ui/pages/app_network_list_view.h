@@ -19,6 +19,8 @@ class QVBoxLayout;
 
 namespace kovra::ui {
 
+class RowColumn;
+
 class AppNetworkRowView : public QWidget {
   Q_OBJECT
  public:
@@ -60,8 +62,7 @@ class AppNetworkListView : public QWidget {
   const Observable<RateUnit>& unit_;
   QWidget* measuring_;
   QLabel* empty_;
-  QWidget* rowBox_;
-  QVBoxLayout* rowLayout_;
+  RowColumn* rowBox_;
   QLabel* footer_;
   std::map<std::string, AppNetworkRowView*> rowsById_;
   std::vector<std::string> order_;

@@ -54,6 +54,7 @@ class DBusMenuAdaptor : public QDBusAbstractAdaptor {
   Q_PROPERTY(QStringList IconThemePath READ iconThemePath)
 
  public:
+  // Bus-facing signatures spell out the list types: QtDBus looks parameter types up by name.
   explicit DBusMenuAdaptor(DBusMenu* menu);
 
   uint version() const { return 3; }
@@ -63,16 +64,16 @@ class DBusMenuAdaptor : public QDBusAbstractAdaptor {
 
  public slots:
   uint GetLayout(int parentId, int recursionDepth, const QStringList& propertyNames, kovra::ui::DBusMenuLayoutItem& layout);
-  kovra::ui::DBusMenuItemList GetGroupProperties(const QList<int>& ids, const QStringList& propertyNames);
+  QList<kovra::ui::DBusMenuItem> GetGroupProperties(const QList<int>& ids, const QStringList& propertyNames);
   QDBusVariant GetProperty(int id, const QString& name);
   void Event(int id, const QString& eventId, const QDBusVariant& data, uint timestamp);
-  QList<int> EventGroup(const kovra::ui::DBusMenuEventList& events);
+  QList<int> EventGroup(const QList<kovra::ui::DBusMenuEvent>& events);
   bool AboutToShow(int id);
   QList<int> AboutToShowGroup(const QList<int>& ids, QList<int>& idErrors);
 
  signals:
-  void ItemsPropertiesUpdated(const kovra::ui::DBusMenuItemList& updatedProps,
-                              const kovra::ui::DBusMenuItemKeysList& removedProps);
+  void ItemsPropertiesUpdated(const QList<kovra::ui::DBusMenuItem>& updatedProps,
+                              const QList<kovra::ui::DBusMenuItemKeys>& removedProps);
   void LayoutUpdated(uint revision, int parent);
   void ItemActivationRequested(int id, uint timestamp);
 

@@ -1,6 +1,8 @@
 #include <QComboBox>
 #include <QScrollBar>
 
+#include <cstdlib>
+
 #include "page_fixture.h"
 #include "present/overrides.h"
 #include "ui/pages/app_network_list_view.h"
@@ -23,6 +25,19 @@ TEST_F(PagesTest, EveryPageActivatesItsCardAndEndsWithTheBottomMarker) {
     page.reset();
     EXPECT_FALSE(detail->activeDetail().has_value());
   }
+}
+
+TEST_F(PagesTest, ScrollOverrideBringsTheBottomMarkerIntoView) {
+  ::setenv("KOVRA_SCROLL", "bottom", 1);
+  if (!ArayuzOpenOverride::scrollsToBottom()) GTEST_SKIP() << "the override was read before this test set it";
+  setProcesses(ProcessListSnapshot{{makeApp("editor", "Metin", 900'000'000, 0.1)}, 0});
+  tick();
+  MemoryDetailView page(context());
+  page.resize(700, 300);
+  page.show();
+  for (int i = 0; i < 5; ++i) QApplication::processEvents();
+  EXPECT_GT(page.verticalScrollBar()->value(), 0);
+  EXPECT_EQ(page.verticalScrollBar()->value(), page.verticalScrollBar()->maximum());
 }
 
 TEST_F(PagesTest, LeavingAPageKeepsAnotherCardActive) {

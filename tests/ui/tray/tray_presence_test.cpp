@@ -169,6 +169,17 @@ TEST_F(TrayPresenceTest, AnswersPropertiesAndServesItsMenu) {
   }
   EXPECT_TRUE(sizes.contains(16) && sizes.contains(22) && sizes.contains(24));
 
+  // Panels read the signatures from the introspection data.
+  auto xml = itemCall(QStringLiteral("/StatusNotifierItem"), QStringLiteral("org.freedesktop.DBus.Introspectable"),
+                      QStringLiteral("Introspect"))
+                 .arguments()
+                 .value(0)
+                 .toString();
+  EXPECT_TRUE(xml.contains(QStringLiteral("<property name=\"IconPixmap\" type=\"a(iiay)\" access=\"read\"")))
+      << xml.toStdString();
+  EXPECT_TRUE(xml.contains(QStringLiteral("<property name=\"ToolTip\" type=\"(sa(iiay)ss)\" access=\"read\"")));
+  EXPECT_TRUE(xml.contains(QStringLiteral("<signal name=\"XAyatanaNewLabel\">")));
+
   const auto menuPath = qdbus_cast<QDBusObjectPath>(props.value(QStringLiteral("Menu"))).path();
   EXPECT_EQ(menuPath, QString::fromLatin1(TrayPresence::menuPath));
   auto layoutReply = itemCall(menuPath, QStringLiteral("com.canonical.dbusmenu"), QStringLiteral("GetLayout"),
@@ -179,6 +190,15 @@ TEST_F(TrayPresenceTest, AnswersPropertiesAndServesItsMenu) {
   QStringList labels;
   for (const auto& child : layout.children) labels.push_back(child.properties.value(QStringLiteral("label")).toString());
   EXPECT_EQ(labels, (QStringList{QStringLiteral("Pencereyi aç"), QStringLiteral("Ayarlar…"), QStringLiteral("Çık")}));
+
+  auto menuXml = itemCall(menuPath, QStringLiteral("org.freedesktop.DBus.Introspectable"), QStringLiteral("Introspect"))
+                     .arguments()
+                     .value(0)
+                     .toString();
+  EXPECT_TRUE(menuXml.contains(QStringLiteral("<arg name=\"layout\" type=\"(ia{sv}av)\" direction=\"out\"/>")))
+      << menuXml.toStdString();
+  EXPECT_TRUE(menuXml.contains(QStringLiteral("<method name=\"EventGroup\">")));
+  EXPECT_TRUE(menuXml.contains(QStringLiteral("<signal name=\"ItemsPropertiesUpdated\">")));
 
   QVariantMap menuProps = getAll(menuPath, QStringLiteral("com.canonical.dbusmenu"));
   EXPECT_EQ(menuProps.value(QStringLiteral("Version")).toUInt(), 3u);
@@ -205,8 +225,13 @@ TEST_F(TrayPresenceTest, AnswersPropertiesAndServesItsMenu) {
   }
   itemCall(menuPath, QStringLiteral("com.canonical.dbusmenu"), QStringLiteral("Event"),
            {3, QStringLiteral("hovered"), QVariant::fromValue(QDBusVariant(QString())), 0u});
-  EXPECT_TRUE(spinUntil([&] { return quit == 1; }));
-  EXPECT_EQ(open, 1);
+  auto eventGroup = itemCall(menuPath, QStringLiteral("com.canonical.dbusmenu"), QStringLiteral("EventGroup"),
+                             {QVariant::fromValue(DBusMenuEventList{{1, QStringLiteral("clicked"), QDBusVariant(0), 0},
+                                                                    {99, QStringLiteral("clicked"), QDBusVariant(0), 0}})});
+  ASSERT_EQ(eventGroup.type(), QDBusMessage::ReplyMessage) << eventGroup.errorMessage().toStdString();
+  EXPECT_EQ(qdbus_cast<QList<int>>(eventGroup.arguments().value(0)), QList<int>{99}) << "unknown items come back";
+  EXPECT_TRUE(spinUntil([&] { return quit == 1 && open == 2; }));
+  EXPECT_EQ(open, 2);
   EXPECT_EQ(settingsCount, 1);
   EXPECT_EQ(quit, 1);
 }
