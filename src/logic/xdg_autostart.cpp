@@ -293,7 +293,9 @@ Result<Unit, std::string> XdgAutostartLoginItem::unregisterItem() {
 Result<bool, std::string> XdgAutostartLoginItem::refreshExec() {
   if (execCommand_.empty() || execCommand_.front() != '/') return false;
   const std::string user = userEntryPath();
-  auto text = FileIO::readWhole(user);
+  FileIO::FileIdentity seen;
+  auto text = FileIO::readWhole(user, 1 << 20, &seen);
+  userEntrySeen_ = seen;
   if (!text.ok()) {
     if (text.error().missing) return false;
     return Failure{text.error().description};
@@ -306,7 +308,7 @@ Result<bool, std::string> XdgAutostartLoginItem::refreshExec() {
   const size_t slash = old.rfind('/');
   if (old.empty() || old.front() != '/' || old.substr(slash + 1) != "kovra") return false;
   if (old == execCommand_ || isExecutableFile(old)) return false;
-  auto written = FileIO::writeAtomically(user, autostartEntryWithExec(*text, execValueFor(execCommand_)), 0644);
+  auto written = writeUserEntry(autostartEntryWithExec(*text, execValueFor(execCommand_)));
   if (!written.ok()) return Failure{written.error()};
   return true;
 }

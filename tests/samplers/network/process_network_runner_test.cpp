@@ -57,7 +57,8 @@ class ProcessNetworkRunner : public ::testing::Test {
   Timed runScaled(const std::string& executable) { return run(executable, ProcessNetworkSampler::arguments(), kShort); }
 
   // The watchdog's steps scaled down: what matters is which step ends the tool, not the seconds.
-  static constexpr ToolLimits kShort{0.2, 0.4, 0.6, size_t{16} << 20};
+  // The first leaves a busy machine time enough to start a shell.
+  static constexpr ToolLimits kShort{1.0, 1.5, 2.0, size_t{16} << 20};
 
   testing::TempDir dir_;
   int descriptorsBefore_ = 0;
@@ -113,14 +114,16 @@ TEST_F(ProcessNetworkRunner, MissingOrUnrunnableExecutable) {
 TEST_F(ProcessNetworkRunner, HangingToolIsAskedToStopAtTheFirstLimit) {
   auto r = runScaled(script("hang", "echo ,bytes_in,bytes_out,\nsleep 30\n"));
   // The message names the limit in whole seconds.
-  EXPECT_EQ(r.result.error().message(), "nettop 0 sn içinde bitmedi, sonlandırıldı");
+  EXPECT_EQ(r.result.error().message(), "nettop 1 sn içinde bitmedi, sonlandırıldı");
   EXPECT_GE(r.seconds, kShort.terminateAfterSeconds);
 }
 
 TEST_F(ProcessNetworkRunner, ToolIgnoringTerminateIsKilledAtTheSecondLimit) {
   // Had the kill not ended it, the caller would have been released with "nettop sonlanmadı".
-  auto r = runScaled(script("stubborn", "trap '' TERM\nsleep 30\n"));
-  EXPECT_EQ(r.result.error().message(), "nettop 0 sn içinde bitmedi, sonlandırıldı");
+  const std::string armed = dir_.at("armed");
+  auto r = runScaled(script("stubborn", "trap '' TERM\n: > " + armed + "\nsleep 30\n"));
+  EXPECT_EQ(r.result.error().message(), "nettop 1 sn içinde bitmedi, sonlandırıldı");
+  ASSERT_TRUE(std::ifstream(armed).good()) << "the tool was stopped before it could ignore the request";
   EXPECT_GE(r.seconds, kShort.killAfterSeconds);
 }
 
@@ -142,9 +145,11 @@ TEST_F(ProcessNetworkRunner, CallerIsFreedAtTheLastLimitWhenAHelperKeepsTheOutpu
 }
 
 TEST_F(ProcessNetworkRunner, FloodingToolIsCutOffNotBuffered) {
-  auto r = run(script("flood", "exec yes 'some.process.123,4567,8901,'\n"));
+  // A smaller limit and a late watchdog: the size, not the time, must end it.
+  auto r = run(script("flood", "exec yes 'some.process.123,4567,8901,'\n"), ProcessNetworkSampler::arguments(),
+               ToolLimits{20.0, 21.0, 22.0, size_t{1} << 20});
   ASSERT_FALSE(r.result);
-  EXPECT_EQ(r.result.error().message(), "nettop çıktısı okunamadı: çıktı 16777216 bayt sınırını aştı");
+  EXPECT_EQ(r.result.error().message(), "nettop çıktısı okunamadı: çıktı 1048576 bayt sınırını aştı");
 }
 
 TEST_F(ProcessNetworkRunner, ThousandRunsLeaveNoZombieAndNoDescriptor) {
