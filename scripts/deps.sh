@@ -9,6 +9,8 @@ packages=(cmake ninja-build g++ pkg-config git
           iproute2 strace dpkg-dev desktop-file-utils appstream)
 if [ "${KOVRA_WITH_UI:-1}" = 1 ]; then
   packages+=(qt6-base-dev qt6-svg-dev libqt6svg6 qt6-qpa-plugins fonts-dejavu-core)
+  # The D-Bus tests start a private bus; the screenshots and the accessibility check a virtual screen.
+  packages+=(dbus-daemon xvfb xauth imagemagick)
   # scripts/a11y_check.sh reads the accessibility tree over AT-SPI.
   packages+=(at-spi2-core python3-gi gir1.2-atspi-2.0)
 fi
