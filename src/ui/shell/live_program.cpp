@@ -83,7 +83,7 @@ int runLiveProgram(int argc, char** argv) {
   QApplication application(argc, argv);
   releaseHeldMessages();
   QApplication::setApplicationName(QStringLiteral("Kovra"));
-  QApplication::setDesktopFileName(QStringLiteral("kovra"));
+  QApplication::setDesktopFileName(QStringLiteral("com.example.Kovra"));
   QApplication::setQuitOnLastWindowClosed(false);
 
   StopSignals stopSignals;
