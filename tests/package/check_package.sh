@@ -60,10 +60,12 @@ has_dep() { [[ ", $depends," == *", $1 "* || ", $depends," == *", $1,"* ]]; }
 for bin in "$root/usr/bin/kovra" "$root/usr/bin/kovra-nettop"; do
   [ -f "$bin" ] || continue
   for soname in $(objdump -p "$bin" | awk '$1 == "NEEDED" { print $2 }'); do
-    path=$(ldconfig -p | awk -v s="$soname" '$1 == s { print $NF; exit }')
+    # Each reader consumes its whole input: an early exit would end the writer with SIGPIPE,
+    # which pipefail turns into a failed check.
+    path=$(ldconfig -p | awk -v s="$soname" '$1 == s && !found { print $NF; found = 1 }')
     [ -n "$path" ] || { fail "$soname (needed by $(basename "$bin")) not found on this machine"; continue; }
-    owner=$(dpkg -S "$(readlink -f "$path")" 2>/dev/null | head -1 | cut -d: -f1) ||
-      owner=$(dpkg -S "$path" 2>/dev/null | head -1 | cut -d: -f1) || true
+    owner=$(dpkg -S "$(readlink -f "$path")" 2>/dev/null | awk -F: 'NR == 1 { print $1 }') ||
+      owner=$(dpkg -S "$path" 2>/dev/null | awk -F: 'NR == 1 { print $1 }') || true
     [ -n "$owner" ] || { fail "no package owns $path"; continue; }
     has_dep "$owner" || fail "$soname comes from $owner, which Depends does not name"
   done
@@ -91,7 +93,8 @@ PY
 # The same program without its producer beside it must say so: the check above can fail.
 mkdir "$scratch/alone"
 cp "$root/usr/bin/kovra" "$scratch/alone/"
-KOVRA_LOG=stderr timeout 60 "$scratch/alone/kovra" --dump 2>/dev/null | grep -q 'nettop başlatılamadı' ||
+alone=$(KOVRA_LOG=stderr timeout 60 "$scratch/alone/kovra" --dump 2>/dev/null || true)
+[[ $alone == *'nettop başlatılamadı'* ]] ||
   fail "kovra without kovra-nettop did not report the missing producer"
 
 size=$(stat -c %s "$deb")
