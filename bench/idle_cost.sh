@@ -8,44 +8,19 @@
 #   cpu   the main window is open on the CPU page as well (goal: <= 2 % of one core)
 set -euo pipefail
 
-root=$(cd "$(dirname "$0")/.." && pwd)
 minutes=${1:-10}
 mode=${2:-tray}
-build=$root/build/release
+source "$(dirname "$0")/../scripts/lib/virtual_session.sh"
+session_build kovra kovra_sni_watcher
+session_start bus
 
-export CMAKE_CXX_COMPILER_LAUNCHER=${CMAKE_CXX_COMPILER_LAUNCHER:-ccache}
-[ -f "$build/build.ninja" ] || cmake --preset release -DKOVRA_UI=ON >/dev/null
-cmake --build "$build" --target kovra kovra_sni_watcher -j2 >/dev/null
-
-work=$(mktemp -d)
-chmod 700 "$work"
-pids=()
-cleanup() {
-  for p in "${pids[@]}"; do kill -TERM -- "-$p" 2>/dev/null || true; done
-  sleep 0.3
-  for p in "${pids[@]}"; do kill -KILL -- "-$p" 2>/dev/null || true; done
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-setsid Xvfb -displayfd 3 -screen 0 1600x1200x24 -nolisten tcp -noreset 3>"$work/display" >/dev/null 2>&1 &
-pids+=($!)
-setsid dbus-daemon --session --nofork --print-address=1 >"$work/bus" 2>/dev/null &
-pids+=($!)
-for _ in $(seq 100); do [ -s "$work/display" ] && [ -s "$work/bus" ] && break; sleep 0.1; done
-export DISPLAY=":$(head -n1 "$work/display")"
-export DBUS_SESSION_BUS_ADDRESS=$(head -n1 "$work/bus")
-export XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work KOVRA_LOG=stderr
-
-setsid "$build/bench/kovra_sni_watcher" >"$work/watcher.log" 2>&1 &
-pids+=($!)
+session_spawn "$build/bench/kovra_sni_watcher" >"$work/watcher.log" 2>&1
 for _ in $(seq 100); do grep -q ready "$work/watcher.log" 2>/dev/null && break; sleep 0.1; done
 
 extra=()
 [ "$mode" = cpu ] && extra=(KOVRA_OPEN=cpu KOVRA_FORCE_VISIBLE=1)
-env "${extra[@]}" setsid "$build/src/kovra" >"$work/kovra.log" 2>&1 &
-pid=$!
-pids+=("$pid")
+session_spawn env "${extra[@]}" "$build/src/kovra" >"$work/kovra.log" 2>&1
+pid=$spawned
 
 # Let start-up and the first readings pass before measuring.
 sleep 15
