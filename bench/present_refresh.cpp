@@ -7,12 +7,6 @@
 #include <cmath>
 #include <memory>
 
-#include "core/fake_samplers.h"
-#include "core/manual_executor.h"
-#include "logic/app_settings.h"
-#include "logic/defaults_database.h"
-#include "logic/login_item.h"
-#include "logic/notifying.h"
 #include "present/chart_data.h"
 #include "present/dashboard_model.h"
 #include "present/detail_model.h"
@@ -20,49 +14,15 @@
 #include "present/surface_handler.h"
 #include "store/store.h"
 
+#include "wandering_world.h"
+
 namespace kovra {
 namespace {
 
-// Samplers whose readings wander, so that every history point differs.
-class WanderingCPU final : public CPUSampling {
- public:
-  SampleResult<CPUSnapshot> sample() override {
-    ++n_;
-    return CPUSnapshot{0.5 + 0.4 * std::sin(n_ * 0.1), 0.3, 0.1, 8};
-  }
-
- private:
-  double n_ = 0;
-};
-
-class WanderingNetwork final : public NetworkSampling {
- public:
-  SampleResult<NetworkSnapshot> sample() override {
-    ++n_;
-    NetworkSnapshot s = fakeNetworkSnapshot();
-    s.downloadBytesPerSecond = 2e6 + 1e6 * std::sin(n_ * 0.05);
-    s.uploadBytesPerSecond = 1e5 + 5e4 * std::cos(n_ * 0.07);
-    return s;
-  }
-
- private:
-  double n_ = 0;
-};
-
-struct World {
-  World() {
-    auto settings = std::make_shared<AppSettings>(std::make_shared<InMemoryDefaults>(), std::make_shared<FakeLoginItem>());
-    SamplerSet set = SamplerSet::simulated();
-    set.cpu = std::make_shared<WanderingCPU>();
-    set.network = std::make_shared<WanderingNetwork>();
-    MantikClock clock{[this] { return start + std::chrono::milliseconds(std::llround(executor.now() * 1000)); },
-                      [this] { return executor.now(); }};
-    store = std::make_unique<Store>(set, settings, std::make_shared<MantikRecordingNotifier>(), clock, 1.0,
-                                    StoreEnvironment{executor, std::make_shared<ManualQueueFactory>(), std::nullopt});
-    // Sample for more than an hour of virtual time with the window open, so every ring is full.
-    store->startIgnoringRunMode();
-    store->setVisible(Surface::mainWindow, true);
-    executor.advance(4000);
+// Sampled for more than an hour of virtual time with the window open, so every ring is full;
+// then the window is closed.
+struct World : bench::WanderingStore {
+  World() : WanderingStore(bench::wanderingSamplers(), {Surface::mainWindow}, 4000) {
     store->setVisible(Surface::mainWindow, false);
     dashboard = std::make_shared<ArayuzDashboardModel>(*store);
     detail = std::make_shared<ArayuzDetailModel>(*store);
@@ -75,9 +35,6 @@ struct World {
     return n;
   }
 
-  ManualExecutor executor{100};
-  Date start = std::chrono::system_clock::now();
-  std::unique_ptr<Store> store;
   ArayuzFixedWidthMeasurer measurer;
   std::shared_ptr<ArayuzDashboardModel> dashboard;
   std::shared_ptr<ArayuzDetailModel> detail;

@@ -13,59 +13,19 @@
 #include <cstdlib>
 #include <memory>
 
-#include "core/fake_samplers.h"
-#include "core/manual_executor.h"
-#include "logic/app_settings.h"
-#include "logic/defaults_database.h"
-#include "logic/login_item.h"
-#include "logic/notifying.h"
 #include "present/dashboard_model.h"
 #include "store/store.h"
 #include "ui/dashboard/dashboard_view.h"
 #include "ui/dashboard/menu_panel_content.h"
 
+#include "wandering_world.h"
+
 namespace kovra {
 namespace {
 
-class WanderingCPU final : public CPUSampling {
- public:
-  SampleResult<CPUSnapshot> sample() override {
-    ++n_;
-    return CPUSnapshot{0.5 + 0.4 * std::sin(n_ * 0.1), 0.3, 0.1, 8};
-  }
-
- private:
-  double n_ = 0;
-};
-
-class WanderingNetwork final : public NetworkSampling {
- public:
-  SampleResult<NetworkSnapshot> sample() override {
-    ++n_;
-    NetworkSnapshot s = fakeNetworkSnapshot();
-    s.downloadBytesPerSecond = 2e6 + 1e6 * std::sin(n_ * 0.05);
-    s.uploadBytesPerSecond = 1e5 + 5e4 * std::cos(n_ * 0.07);
-    return s;
-  }
-
- private:
-  double n_ = 0;
-};
-
-struct World {
-  World() {
-    auto settings = std::make_shared<AppSettings>(std::make_shared<InMemoryDefaults>(), std::make_shared<FakeLoginItem>());
-    SamplerSet set = SamplerSet::simulated();
-    set.cpu = std::make_shared<WanderingCPU>();
-    set.network = std::make_shared<WanderingNetwork>();
-    MantikClock clock{[this] { return start + std::chrono::milliseconds(std::llround(executor.now() * 1000)); },
-                      [this] { return executor.now(); }};
-    store = std::make_unique<Store>(set, settings, std::make_shared<MantikRecordingNotifier>(), clock, 1.0,
-                                    StoreEnvironment{executor, std::make_shared<ManualQueueFactory>(), std::nullopt});
-    // More than an hour of virtual time with the window open fills every ring.
-    store->startIgnoringRunMode();
-    store->setVisible(Surface::mainWindow, true);
-    executor.advance(4000);
+// More than an hour of virtual time with the window open fills every ring.
+struct World : bench::WanderingStore {
+  World() : WanderingStore(bench::wanderingSamplers(), {Surface::mainWindow}, 4000) {
     model = std::make_unique<ArayuzDashboardModel>(*store);
     model->setVisible(Surface::mainWindow, true);
     window = std::make_unique<ui::DashboardView>(*store, *model, ui::ArayuzCardSize::full);
@@ -80,9 +40,6 @@ struct World {
   // Two seconds of readings (one label tick), applied by the store.
   void nextReadings() { executor.advance(2); }
 
-  ManualExecutor executor{100};
-  Date start = std::chrono::system_clock::now();
-  std::unique_ptr<Store> store;
   std::unique_ptr<ArayuzDashboardModel> model;
   std::unique_ptr<ui::DashboardView> window;
   std::unique_ptr<ui::MenuPanelContent> panel;

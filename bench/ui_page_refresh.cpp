@@ -12,48 +12,18 @@
 #include <cstdlib>
 #include <memory>
 
-#include "core/fake_samplers.h"
-#include "core/manual_executor.h"
-#include "logic/app_settings.h"
-#include "logic/defaults_database.h"
-#include "logic/login_item.h"
-#include "logic/notifying.h"
 #include "present/dashboard_model.h"
 #include "present/detail_model.h"
 #include "store/store.h"
 #include "ui/pages/detail_pages.h"
+
+#include "wandering_world.h"
 
 namespace kovra {
 namespace {
 
 constexpr int kApps = 150;
 constexpr int kProcesses = 2000;
-
-class WanderingCPU final : public CPUSampling {
- public:
-  SampleResult<CPUSnapshot> sample() override {
-    ++n_;
-    return CPUSnapshot{0.5 + 0.4 * std::sin(n_ * 0.1), 0.3, 0.1, 8};
-  }
-
- private:
-  double n_ = 0;
-};
-
-class WanderingNetwork final : public NetworkSampling {
- public:
-  SampleResult<NetworkSnapshot> sample() override {
-    ++n_;
-    NetworkSnapshot s = fakeNetworkSnapshot();
-    s.downloadBytesPerSecond = 2e6 + 1e6 * std::sin(n_ * 0.05);
-    s.uploadBytesPerSecond = 1e5 + 5e4 * std::cos(n_ * 0.07);
-    s.totalDownloadedBytes += static_cast<uint64_t>(n_ * 1e6);
-    return s;
-  }
-
- private:
-  double n_ = 0;
-};
 
 // 150 apps with 2,000 processes between them, every value moving a little on each reading.
 class WanderingProcesses final : public ProcessSampling {
@@ -112,29 +82,20 @@ class WanderingTraffic final : public ProcessNetworkSampling {
   double n_ = 0;
 };
 
-struct World {
-  World() {
-    auto settings = std::make_shared<AppSettings>(std::make_shared<InMemoryDefaults>(), std::make_shared<FakeLoginItem>());
-    SamplerSet set = SamplerSet::simulated();
-    set.cpu = std::make_shared<WanderingCPU>();
-    set.network = std::make_shared<WanderingNetwork>();
-    set.processes = std::make_shared<WanderingProcesses>();
-    set.processNetwork = std::make_shared<WanderingTraffic>();
-    MantikClock clock{[this] { return start + std::chrono::milliseconds(std::llround(executor.now() * 1000)); },
-                      [this] { return executor.now(); }};
-    store = std::make_unique<Store>(set, settings, std::make_shared<MantikRecordingNotifier>(), clock, 1.0,
-                                    StoreEnvironment{executor, std::make_shared<ManualQueueFactory>(), std::nullopt});
-    store->startIgnoringRunMode();
-    store->setVisible(Surface::mainWindow, true);
-    store->setVisible(Surface::networkDetail, true);
-    executor.advance(3700);  // every history ring full
+// Every history ring full, with the window and the network page open.
+SamplerSet pageSamplers() {
+  SamplerSet set = bench::wanderingSamplers(/*growingTotals=*/true);
+  set.processes = std::make_shared<WanderingProcesses>();
+  set.processNetwork = std::make_shared<WanderingTraffic>();
+  return set;
+}
+
+struct World : bench::WanderingStore {
+  World() : WanderingStore(pageSamplers(), {Surface::mainWindow, Surface::networkDetail}, 3700) {
     dashboard = std::make_unique<ArayuzDashboardModel>(*store);
     detail = std::make_unique<ArayuzDetailModel>(*store);
   }
 
-  ManualExecutor executor{100};
-  Date start = std::chrono::system_clock::now();
-  std::unique_ptr<Store> store;
   std::unique_ptr<ArayuzDashboardModel> dashboard;
   std::unique_ptr<ArayuzDetailModel> detail;
 };
