@@ -2,6 +2,8 @@
 
 #include <QFrame>
 
+#include <algorithm>
+
 #include "ui/common/colors.h"
 #include "ui/common/icon_cache.h"
 #include "ui/common/symbols.h"
@@ -79,6 +81,13 @@ QLabel* makeSymbolLabel(std::string_view symbol, const QColor& tint, int px, QWi
   auto* label = new QLabel(parent);
   setSymbol(label, symbol, tint, px);
   return label;
+}
+
+void setTextInFixedSize(QLabel* label, const QString& text, int minimumWidth) {
+  if (label->text() != text) label->setText(text);
+  const QSize hint = label->sizeHint();  // kept by the label until its text or font changes
+  const QSize size(std::max(hint.width(), minimumWidth), hint.height());
+  if (label->minimumSize() != size || label->maximumSize() != size) label->setFixedSize(size);
 }
 
 QWidget* makeDivider(QWidget* parent) {
