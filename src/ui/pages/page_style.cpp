@@ -85,8 +85,14 @@ QLabel* makeSymbolLabel(std::string_view symbol, const QColor& tint, int px, QWi
 
 void setTextInFixedSize(QLabel* label, const QString& text, int minimumWidth) {
   if (label->text() != text) label->setText(text);
-  const QSize hint = label->sizeHint();  // kept by the label until its text or font changes
-  const QSize size(std::max(hint.width(), minimumWidth), hint.height());
+  // Measured here: the label's own size hint never falls below its fixed size.
+  const QFontMetrics metrics = label->fontMetrics();
+  const QSize textSize =
+      metrics.boundingRect(QRect(0, 0, 4000, 400), static_cast<int>(label->alignment()), text).size();
+  const QMargins margins = label->contentsMargins();
+  const int around = 2 * label->margin();
+  const QSize size(std::max(textSize.width() + margins.left() + margins.right() + around, minimumWidth),
+                   std::max(textSize.height(), metrics.height()) + margins.top() + margins.bottom() + around);
   if (label->minimumSize() != size || label->maximumSize() != size) label->setFixedSize(size);
 }
 

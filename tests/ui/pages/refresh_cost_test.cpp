@@ -45,6 +45,7 @@ class RowsInViewTest : public PageFixture {
     page->show();
     QApplication::processEvents();
     list = page->appList();
+    scrollTo(0);  // whatever the bottom-scroll override says
   }
   void TearDown() override { page.reset(); }
   void nextRound(int round) {
@@ -59,6 +60,10 @@ class RowsInViewTest : public PageFixture {
   }
   void scrollTo(int value) {
     page->verticalScrollBar()->setValue(value);
+    QApplication::processEvents();
+  }
+  void scrollToRow(const std::string& id) {
+    page->ensureWidgetVisible(list->row(id));
     QApplication::processEvents();
   }
 
@@ -76,12 +81,14 @@ TEST_F(RowsInViewTest, RowsOutOfViewWaitAndShowCurrentFiguresWhenScrolledIn) {
   EXPECT_LT(list->pendingRowCount(), kApps);
   for (int a = 0; a < kApps; ++a) {
     const std::string id = "app" + std::to_string(a);
-    if (inView(id)) EXPECT_EQ(valueOf(list, id), expectedValue(a, 1)) << id;
+    if (inView(id)) {
+      EXPECT_EQ(valueOf(list, id), expectedValue(a, 1)) << id;
+    }
   }
   EXPECT_EQ(valueOf(list, last), expectedValue(kApps - 1, 0)) << "out of view: not touched yet";
 
   nextRound(2);
-  scrollTo(page->verticalScrollBar()->maximum());
+  scrollToRow(last);
   ASSERT_TRUE(inView(last));
   EXPECT_EQ(valueOf(list, last), expectedValue(kApps - 1, 2));
   EXPECT_EQ(list->row(last)->button()->accessibleName(), qs("Uygulama 39, ") + expectedValue(kApps - 1, 2));
@@ -106,7 +113,7 @@ TEST_F(RowsInViewTest, ExpandedRowsOutOfViewStayCurrentAndCollapsingPullsFreshRo
   scrollTo(page->verticalScrollBar()->maximum());
   ASSERT_FALSE(inView("app2"));
   nextRound(1);
-  const auto& fresh = manyApps(1).apps[2].processes[0];
+  const ProcessEntry fresh = manyApps(1).apps[2].processes[0];
   EXPECT_EQ(list->row("app2")->processLineText(0),
             "PID " + QString::number(fresh.pid) + " " + qs(fresh.name) + " " +
                 qs(appValueText(ArayuzAppMetric::memory, fresh.footprintBytes, fresh.cpuFraction)));
@@ -123,8 +130,7 @@ TEST_F(RowsInViewTest, ExpandedRowsOutOfViewStayCurrentAndCollapsingPullsFreshRo
   ASSERT_TRUE(list->row(below)->button()->hasPendingContent());
   // ...and collapsing app2 moves them up into view with the current figures.
   list->toggle("app2");
-  QApplication::processEvents();
-  QApplication::processEvents();
+  for (int i = 0; i < 4; ++i) QApplication::processEvents();  // the rows, the list, then the page settle
   ASSERT_TRUE(inView(below));
   const int index = std::stoi(below.substr(3));
   EXPECT_EQ(valueOf(list, below), expectedValue(index, 2));
