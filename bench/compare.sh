@@ -7,6 +7,7 @@
 #
 #   bench/compare.sh [build-dir]        (default build/release; built here when missing)
 #   ROUNDS=3 PROCS=2000 FILES=300000 FOLDERS=25000 bench/compare.sh
+#   SCAN=no bench/compare.sh            (the process rows only)
 #
 # Installs the peers from Debian when they are missing (as root). Everything it creates (idle
 # processes in one process group, the tree in a temporary folder) is removed at the end.
@@ -196,6 +197,8 @@ kill -KILL -- "-$IDLE_PGID" 2>/dev/null || true
 IDLE_PGID=""
 
 # --- home scan -------------------------------------------------------------------------------------
+declare -A warm cold
+if [[ ${SCAN:-yes} != no ]]; then
 TREE=$WORK/tree
 python3 - "$TREE" "$FILES" "$FOLDERS" <<'PY'
 import os, random, sys
@@ -228,7 +231,6 @@ COLD=yes
 drop || COLD=no
 [[ $COLD == no ]] && echo "cold cache: not permitted here (no write to /proc/sys/vm/drop_caches); cold rows skipped"
 
-declare -A warm cold
 run_scan() {  # label cache command...
   local label=$1 cache=$2
   shift 2
@@ -253,6 +255,7 @@ if [[ $COLD == yes ]]; then
     run_scan gdu cold gdu -npsx "$TREE"
   done
 fi
+fi
 
 # --- summary ---------------------------------------------------------------------------------------
 mo=$(median "${ours[@]}"); mb=$(median "${btop[@]}"); mt=$(median "${top[@]}"); mh=$(median "${htop[@]}")
@@ -262,6 +265,7 @@ echo "process refresh CPU per refresh: kovra $mo ms, btop $mb ms, top $mt ms, ht
 echo "  ratio to btop: $(ratio "$mo" "$mb") (goal <= 0.40); to top: $(ratio "$mo" "$mt"); to htop: $(ratio "$mo" "$mh")"
 echo "first process reading: $(median "${first[@]}") ms CPU, $(median "${firstwall[@]}") ms wall (goal <= 40 ms)"
 echo "kovra --dump wall time: $(median "${dump[@]}") ms (goal <= 1060 ms)"
+[[ ${SCAN:-yes} == no ]] && exit 0
 kw=$(median ${warm[kovra]}); dw=$(median ${warm[du]})
 echo "home scan warm: kovra $kw ms, one-thread $(median ${warm[kovra-1thread]}) ms, du $dw ms, ncdu $(median ${warm[ncdu]}) ms, gdu $(median ${warm[gdu]}) ms"
 echo "  kovra is $(ratio "$dw" "$kw")x faster than du (goal >= 1.8)"

@@ -4,6 +4,7 @@
 #include <sys/ioctl.h>
 #include <sys/resource.h>
 #include <sys/syscall.h>
+#include <sys/uio.h>
 #include <time.h>
 #include <unistd.h>
 
@@ -109,6 +110,28 @@ constexpr unsigned long kPidfdGetInfo = _IOWR(0xFF, 11, PidfdInfo);
 
 std::atomic<bool> gPidfdInfoMissing{false};
 
+ProcFacts factsOf(const ProcStat& s) {
+  ProcFacts f{s.startTime, s.ppid, s.state, std::string(s.comm), (s.flags & kKernelThreadFlag) != 0};
+  f.hasEnvRange = s.hasEnvRange;
+  f.envStart = s.envStart;
+  f.envEnd = s.envEnd;
+  return f;
+}
+
+// Copies of environment blocks straight from memory: set once the kernel shows it lacks the
+// call; counted so that a machine that refuses every one (a ptrace policy, a system call filter)
+// stops being asked.
+std::atomic<bool> gMemoryReadMissing{false};
+std::atomic<uint32_t> gMemoryReadRefusals{0};
+std::atomic<bool> gMemoryReadWorked{false};
+constexpr uint32_t kMemoryReadRefusalsBeforeGivingUp = 64;
+
+bool memoryReadWorthTrying() {
+  if (gMemoryReadMissing.load(std::memory_order_relaxed)) return false;
+  return gMemoryReadWorked.load(std::memory_order_relaxed) ||
+         gMemoryReadRefusals.load(std::memory_order_relaxed) < kMemoryReadRefusalsBeforeGivingUp;
+}
+
 bool isGoneOrRefused(int error) { return error == ENOENT || error == ESRCH || error == EACCES || error == EPERM; }
 
 }  // namespace
@@ -118,8 +141,9 @@ const DescriptorPlan& descriptorPlan() {
   return plan;
 }
 
-bool fillReading(std::string_view stat, std::string_view statm, ProcReading& out) {
-  auto s = parseProcStat(stat);
+namespace {
+
+bool fillReading(const ProcStat* s, std::string_view statm, ProcReading& out) {
   auto m = parseProcStatm(statm);
   if (!s || !m) return false;
   out.cpuTicks = s->utime + s->stime;
@@ -130,6 +154,13 @@ bool fillReading(std::string_view stat, std::string_view statm, ProcReading& out
   out.residentPages = m->resident;
   out.sharedPages = m->shared;
   return true;
+}
+
+}  // namespace
+
+bool fillReading(std::string_view stat, std::string_view statm, ProcReading& out) {
+  auto s = parseProcStat(stat);
+  return fillReading(s ? &*s : nullptr, statm, out);
 }
 
 std::optional<uint64_t> processClockNanos(int32_t pid) {
@@ -334,11 +365,9 @@ Result<ProcReading, int> ProcTable::readFresh(int32_t pid) {
   ssize_t b = preadAll(statmFd, statm, sizeof statm - 1);
   if (b < 0) return fail(errno);
   ProcReading r;
-  if (!fillReading({stat, static_cast<size_t>(a)}, {statm, static_cast<size_t>(b)}, r)) return fail(EINVAL);
-  if (auto s = parseProcStat({stat, static_cast<size_t>(a)})) {
-    facts_.insert_or_assign(pid, ProcFacts{s->startTime, s->ppid, s->state, std::string(s->comm),
-                                           (s->flags & kKernelThreadFlag) != 0});
-  }
+  auto s = parseProcStat({stat, static_cast<size_t>(a)});
+  if (!fillReading(s ? &*s : nullptr, {statm, static_cast<size_t>(b)}, r)) return fail(EINVAL);
+  facts_.insert_or_assign(pid, factsOf(*s));
   if (clock) {
     r.cpuTicks = *cpu;
     e.cpu = *cpu;
@@ -361,7 +390,7 @@ std::optional<ProcFacts> ProcTable::facts(int32_t pid) const {
   ssize_t n = rootFd_ < 0 ? -1 : readOnce(rootFd_, pid, "stat", stat, sizeof stat - 1);
   if (n >= 0) {
     if (auto s = parseProcStat({stat, static_cast<size_t>(n)})) {
-      f = ProcFacts{s->startTime, s->ppid, s->state, std::string(s->comm), (s->flags & kKernelThreadFlag) != 0};
+      f = factsOf(*s);
     }
   }
   // Failures other than a vanished or refused process are not remembered.
@@ -407,7 +436,36 @@ bool ProcTable::unifiedCgroupsOnly() const {
   return root_ == "/proc" && unified;
 }
 
+bool ProcTable::readEnvironment(int32_t pid, const ProcFacts& facts, std::string& out, size_t limit) const {
+  // One copy from the process's memory costs about half of opening, reading and closing the
+  // file. It needs the stronger right to attach to the process; where that is refused, or the
+  // copy comes back short (the block moved or shrank), the file decides.
+  if (root_ == "/proc" && facts.hasEnvRange && facts.envEnd > facts.envStart && memoryReadWorthTrying()) {
+    const size_t length = static_cast<size_t>(std::min<uint64_t>(facts.envEnd - facts.envStart, limit));
+    out.resize(length);
+    iovec local{out.data(), length};
+    iovec remote{reinterpret_cast<void*>(static_cast<uintptr_t>(facts.envStart)), length};
+    ssize_t n = ::process_vm_readv(pid, &local, 1, &remote, 1, 0);
+    if (n == static_cast<ssize_t>(length)) {
+      gMemoryReadWorked.store(true, std::memory_order_relaxed);
+      return true;
+    }
+    if (n < 0 && errno == ENOSYS) gMemoryReadMissing = true;
+    if (n < 0 && errno == EPERM) gMemoryReadRefusals.fetch_add(1, std::memory_order_relaxed);
+  }
+  std::string path = std::to_string(pid) + "/environ";
+  return readFile(path, out, limit);
+}
+
 bool ProcTable::readFile(std::string_view relative, std::string& out, size_t limit) const {
+  return readWhole(relative, out, limit, false);
+}
+
+bool ProcTable::readPiece(std::string_view relative, std::string& out, size_t limit) const {
+  return readWhole(relative, out, limit, true);
+}
+
+bool ProcTable::readWhole(std::string_view relative, std::string& out, size_t limit, bool shortReadEnds) const {
   out.clear();
   if (rootFd_ < 0) {
     errno = openErrno_;
@@ -428,6 +486,7 @@ bool ProcTable::readFile(std::string_view relative, std::string& out, size_t lim
     }
     if (n == 0) break;
     out.append(chunk, static_cast<size_t>(std::min<size_t>(static_cast<size_t>(n), limit - out.size())));
+    if (shortReadEnds && static_cast<size_t>(n) < sizeof chunk) break;
   }
   ::close(fd);
   return true;
