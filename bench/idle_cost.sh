@@ -39,37 +39,48 @@ ticks=$(getconf CLK_TCK)
 cpu_ticks() { awk '{print $14 + $15}' "/proc/$pid/stat"; }
 # Nanoseconds on a processor, summed over the live threads (finer than clock ticks).
 run_ns() { cat /proc/"$pid"/task/*/schedstat 2>/dev/null | awk '{s += $1} END {printf "%.0f", s}'; }
-switches() {
-  cat /proc/"$pid"/task/*/status 2>/dev/null |
-    awk '/^(voluntary|nonvoluntary)_ctxt_switches/ {s += $2} END {print s}'
-}
-
+# One line per live thread: tid, voluntary switches (the thread slept and was woken: a wake-up),
+# involuntary ones (it was preempted while running, which depends on the machine's load), name.
 per_thread() {
   for t in /proc/"$pid"/task/*; do
-    awk -v name="$(cat "$t/comm")" -v tid="${t##*/}" \
-      '/^(voluntary|nonvoluntary)_ctxt_switches/ {s += $2} END {print tid, name, s}' "$t/status"
+    awk -v name="$(cat "$t/comm" 2>/dev/null)" -v tid="${t##*/}" \
+      '/^voluntary_ctxt_switches/ {v = $2} /^nonvoluntary_ctxt_switches/ {n = $2}
+       END {if (v != "") print tid, v, n, name}' "$t/status" 2>/dev/null
   done
 }
 per_thread >"$work/threads0"
-t0=$(date +%s.%N); c0=$(cpu_ticks); w0=$(switches); n0=$(run_ns)
+t0=$(date +%s.%N); c0=$(cpu_ticks); n0=$(run_ns)
 sleep "$(awk -v m="$minutes" 'BEGIN {print m * 60}')"
-t1=$(date +%s.%N); c1=$(cpu_ticks); w1=$(switches); n1=$(run_ns)
+t1=$(date +%s.%N); c1=$(cpu_ticks); n1=$(run_ns)
 per_thread >"$work/threads1"
 rss=$(awk '/^VmRSS/ {print $2}' "/proc/$pid/status")
 threads=$(ls "/proc/$pid/task" | wc -l)
 
-awk -v mode="$mode" -v t0="$t0" -v t1="$t1" -v c0="$c0" -v c1="$c1" -v w0="$w0" -v w1="$w1" \
+awk -v mode="$mode" -v t0="$t0" -v t1="$t1" -v c0="$c0" -v c1="$c1" \
     -v n0="$n0" -v n1="$n1" -v hz="$ticks" -v rss="$rss" -v threads="$threads" \
     -v procs="$(ls /proc | grep -c '^[0-9]')" 'BEGIN {
   d = t1 - t0
   printf "mode: %s, measured %.0f s, %d threads, %d processes on the machine\n", mode, d, threads, procs
   printf "cpu: %.4f %% of one core (scheduler time; %.3f %% from clock ticks)\n", 100 * (n1 - n0) / 1e9 / d, 100 * (c1 - c0) / hz / d
-  printf "wake-ups: %.2f per second (context switches, all threads)\n", (w1 - w0) / d
   printf "rss: %.1f MB\n", rss / 1024
 }'
-echo "wake-ups per second by thread:"
-awk -v d="$(awk -v a="$t0" -v b="$t1" 'BEGIN {print b - a}')" \
-  'NR == FNR {before[$1] = $NF; next} {n = $NF - before[$1]; $1 = ""; $NF = ""; printf "  %-24s %.2f\n", $0, n / d}' \
-  "$work/threads0" "$work/threads1"
+# Threads are matched by id; one started during the run counts from zero, one that ended during
+# it is missing from the end figures and is reported as such.
+awk -v d="$(awk -v a="$t0" -v b="$t1" 'BEGIN {print b - a}')" '
+  NR == FNR {v0[$1] = $2; p0[$1] = $3; next}
+  {
+    dv = $2 - ($1 in v0 ? v0[$1] : 0); dp = $3 - ($1 in p0 ? p0[$1] : 0); seen[$1] = 1
+    name = $4; for (i = 5; i <= NF; i++) name = name " " $i
+    rows[++n] = sprintf("  %-20s %6.2f %6.2f", name, dv / d, dp / d)
+    wake += dv; preempt += dp
+  }
+  END {
+    ended = 0; for (t in v0) if (!(t in seen)) ended++
+    printf "wake-ups: %.2f per second (voluntary context switches, all threads)\n", wake / d
+    printf "preemptions: %.2f per second (involuntary switches; they follow the machine'"'"'s load)\n", preempt / d
+    if (ended) printf "threads that ended during the run (not counted): %d\n", ended
+    print "per second by thread:          wake-ups preemptions"
+    for (i = 1; i <= n; i++) print rows[i]
+  }' "$work/threads0" "$work/threads1"
 echo "load average: $(cut -d' ' -f1-3 /proc/loadavg)"
 grep -c registered "$work/watcher.log" | awk '{print "tray registrations seen by the watcher: " $1}'

@@ -11,6 +11,7 @@ idle_processes_start() {
   # setsid forks when it leads a process group already: the group is the one the new shell reports.
   setsid bash -c "echo \$\$ >'$scratch/idle.pgid'; for i in \$(seq $count); do sleep 1000000 & done; wait" \
     </dev/null >/dev/null 2>&1 &
+  disown  # its end, killed by idle_processes_stop, is no news
   for _ in $(seq 100); do [[ -s $scratch/idle.pgid ]] && break; sleep 0.05; done
   idle_pgid=$(cat "$scratch/idle.pgid")
   for _ in $(seq 300); do

@@ -72,27 +72,20 @@ void EventLoopExecutor::post(Task task) {
   wake();
 }
 
-Executor::TaskId EventLoopExecutor::postAfter(double delaySeconds, double /*toleranceSeconds*/, Task task) {
-  // Tasks run at their deadline; the tolerance allows lateness this loop does not need.
+Executor::TaskId EventLoopExecutor::postAfter(double delaySeconds, double toleranceSeconds, Task task) {
   double delay = std::isfinite(delaySeconds) ? std::max(delaySeconds, 0.0) : 0.0;
   TaskId id = 0;
   {
     std::lock_guard g(mutex_);
-    id = nextId_++;
-    Key key{now() + delay, id};
-    delayed_.emplace(key, std::move(task));
-    keys_.emplace(id, key);
+    id = plan_.add(now() + delay, toleranceSeconds, std::move(task));
   }
-  wake();  // the loop re-arms its timer for the new earliest deadline
+  wake();  // the loop re-arms its timer for the plan's new wake
   return id;
 }
 
 void EventLoopExecutor::cancel(TaskId id) {
   std::lock_guard g(mutex_);
-  auto it = keys_.find(id);
-  if (it == keys_.end()) return;
-  delayed_.erase(it->second);
-  keys_.erase(it);
+  plan_.cancel(id);
 }
 
 void EventLoopExecutor::stop() {
@@ -104,7 +97,7 @@ void EventLoopExecutor::armTimer() {
   itimerspec when{};
   {
     std::lock_guard g(mutex_);
-    if (!delayed_.empty()) when.it_value = toTimespec(delayed_.begin()->first.first);
+    if (auto next = plan_.nextWake()) when.it_value = toTimespec(*next);
   }
   ::timerfd_settime(timerFd_, TFD_TIMER_ABSTIME, &when, nullptr);
 }
@@ -147,10 +140,9 @@ bool EventLoopExecutor::runDue() {
     Task task;
     {
       std::lock_guard g(mutex_);
-      if (delayed_.empty() || delayed_.begin()->first.first > now()) break;
-      auto node = delayed_.extract(delayed_.begin());
-      keys_.erase(node.key().second);
-      task = std::move(node.mapped());
+      auto due = plan_.popDue(now());
+      if (!due) break;
+      task = std::move(*due);
     }
     ran = true;
     if (task) task();

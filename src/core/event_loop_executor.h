@@ -5,11 +5,10 @@
 
 #include <atomic>
 #include <deque>
-#include <map>
 #include <mutex>
-#include <utility>
 
 #include "core/executor.h"
+#include "core/wake_plan.h"
 
 namespace kovra {
 
@@ -34,8 +33,6 @@ class EventLoopExecutor : public Executor {
   double now() const;
 
  private:
-  using Key = std::pair<double, TaskId>;
-
   void wake();
   void armTimer();
   void drainFds();
@@ -48,9 +45,7 @@ class EventLoopExecutor : public Executor {
   std::atomic<bool> stopping_{false};
   std::mutex mutex_;
   std::deque<Task> ready_;
-  std::map<Key, Task> delayed_;
-  std::map<TaskId, Key> keys_;
-  TaskId nextId_ = 1;
+  WakePlan plan_;
 };
 
 }  // namespace kovra

@@ -71,9 +71,23 @@ class ThreadQueue final : public SerialQueue {
   std::thread worker_;
 };
 
+// Blocks run on the submitting thread; serial as long as one thread submits (the main sequence).
+class CallerQueue final : public SerialQueue {
+ public:
+  explicit CallerQueue(std::string label) : label_(std::move(label)) {}
+  void async(Block block) override {
+    if (block) block();
+  }
+  const std::string& label() const override { return label_; }
+
+ private:
+  std::string label_;
+};
+
 }  // namespace
 
 std::unique_ptr<SerialQueue> ThreadedQueueFactory::makeSerialQueue(const std::string& label) {
+  if (onCaller_.count(label) != 0) return std::make_unique<CallerQueue>(label);
   return std::make_unique<ThreadQueue>(label);
 }
 

@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -32,9 +33,19 @@ class SampleQueueFactory {
 
 // One worker thread per queue, started with the first block, at a lowered priority (background
 // utility work). The thread is named after the end of the label.
+//
+// Queues whose labels are in `onCallerLabels` have no thread: each block runs at once on the
+// thread that submits it. That suits readings so cheap (a kept descriptor read of a small kernel
+// file) that handing them to a thread and the result back would cost more than the read: two
+// wake-ups a turn, for a loop that runs every second while the program sits idle in the tray.
 class ThreadedQueueFactory final : public SampleQueueFactory {
  public:
+  ThreadedQueueFactory() = default;
+  explicit ThreadedQueueFactory(std::set<std::string> onCallerLabels) : onCaller_(std::move(onCallerLabels)) {}
   std::unique_ptr<SerialQueue> makeSerialQueue(const std::string& label) override;
+
+ private:
+  std::set<std::string> onCaller_;
 };
 
 // Runs every block at once on the submitting thread, unless holding is on: then blocks wait until

@@ -30,8 +30,7 @@ Store::Store(SamplerSet samplers, std::shared_ptr<SettingsContract> settings, st
       terminateRefreshDelay_(terminateRefreshDelay),
       executor_(environment.executor),
       scanRoot_(std::move(environment.scanRoot)),
-      queueFactory_(environment.sampleQueues ? std::move(environment.sampleQueues)
-                                             : std::make_shared<ThreadedQueueFactory>()) {
+      queueFactory_(environment.sampleQueues ? std::move(environment.sampleQueues) : defaultQueueFactory()) {
   for (MantikSampleKind kind : kAllSampleKinds) {
     sampleQueues_[kindIndex(kind)] = queueFactory_->makeSerialQueue(sampleQueueLabel(kind));
   }
@@ -41,6 +40,13 @@ Store::Store(SamplerSet samplers, std::shared_ptr<SettingsContract> settings, st
   }
   headline_.set(MantikVerdictRules::headline(placeholders));
   verdicts_.set(std::move(placeholders));
+}
+
+std::shared_ptr<SampleQueueFactory> Store::defaultQueueFactory() {
+  // Memory and network are what an idle tray item reads, every two seconds and every second; both
+  // are a kept-descriptor read of a small kernel file, cheaper than the thread hops around them.
+  return std::make_shared<ThreadedQueueFactory>(std::set<std::string>{
+      sampleQueueLabel(MantikSampleKind::memory), sampleQueueLabel(MantikSampleKind::network)});
 }
 
 Store::~Store() {

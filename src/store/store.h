@@ -39,7 +39,7 @@ namespace kovra {
 // folder a scan starts from. The executor must outlive the store.
 struct StoreEnvironment {
   Executor& executor;
-  // Null: one worker thread per sample kind.
+  // Null: Store::defaultQueueFactory().
   std::shared_ptr<SampleQueueFactory> sampleQueues;
   // Null: the current user's home folder.
   std::optional<std::string> scanRoot;
@@ -58,6 +58,10 @@ class Store {
   ~Store();
   Store(const Store&) = delete;
   Store& operator=(const Store&) = delete;
+
+  // One worker thread per sample kind, except memory and network, which are read on the main
+  // sequence itself.
+  static std::shared_ptr<SampleQueueFactory> defaultQueueFactory();
 
   // Begins sampling, except under tests or previews (see Runtime) or when already started.
   void start();

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <mutex>
+#include <optional>
 #include <thread>
 
 #include "core/event_loop_executor.h"
@@ -91,7 +92,9 @@ TEST(StoreThreaded, ReadsOfOneKindNeverOverlapWhileKindsRunInParallel) {
   auto notifier = std::make_shared<MantikRecordingNotifier>();
   bool timedOut = false;
   {
-    Store store(samplers, settings, notifier, MantikClock::system(), 1, StoreEnvironment{loop, nullptr, std::nullopt});
+    // Every kind on a worker of its own, so memory's read can wait for the CPU's.
+    Store store(samplers, settings, notifier, MantikClock::system(), 1,
+                StoreEnvironment{loop, std::make_shared<ThreadedQueueFactory>(), std::nullopt});
     store.setVisible(Surface::menuPanel, true);
     store.startIgnoringRunMode();
     // A refresh reads memory at once and the loop's first turn reads it again: two memory reads
@@ -180,6 +183,28 @@ TEST(SampleQueues, ThreadedQueueRunsBlocksInOrderAndDropsTheRestWhenDestroyed) {
   }
   ASSERT_GE(order.size(), 50u);
   for (int i = 0; i < 50; ++i) EXPECT_EQ(order[static_cast<size_t>(i)], i);
+}
+
+// The store's own queues: the two kinds an idle tray item reads run where they are submitted;
+// every other kind gets a worker thread.
+TEST(SampleQueues, DefaultQueuesReadMemoryAndNetworkInPlaceAndTheOtherKindsOnWorkers) {
+  auto factory = Store::defaultQueueFactory();
+  const std::thread::id caller = std::this_thread::get_id();
+  for (MantikSampleKind kind : kAllSampleKinds) {
+    auto queue = factory->makeSerialQueue(sampleQueueLabel(kind));
+    std::mutex m;
+    std::condition_variable cv;
+    std::optional<std::thread::id> ranOn;
+    queue->async([&] {
+      std::lock_guard g(m);
+      ranOn = std::this_thread::get_id();
+      cv.notify_all();
+    });
+    std::unique_lock lock(m);
+    cv.wait(lock, [&] { return ranOn.has_value(); });
+    const bool inPlace = kind == MantikSampleKind::memory || kind == MantikSampleKind::network;
+    EXPECT_EQ(*ranOn == caller, inPlace) << rawValue(kind);
+  }
 }
 
 }  // namespace

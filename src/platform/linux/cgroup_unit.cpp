@@ -105,9 +105,15 @@ std::optional<std::string> appIdFromUnit(std::string_view unit) {
   return std::nullopt;
 }
 
-std::optional<std::string> appIdFromCgroup(std::string_view cgroupFile) {
+namespace {
+
+struct CgroupPaths {
   std::string_view unified;
   std::string_view named;
+};
+
+CgroupPaths cgroupPaths(std::string_view cgroupFile) {
+  CgroupPaths p;
   size_t at = 0;
   while (at < cgroupFile.size()) {
     size_t end = cgroupFile.find('\n', at);
@@ -119,12 +125,21 @@ std::optional<std::string> appIdFromCgroup(std::string_view cgroupFile) {
       std::string_view id = line.substr(0, c1);
       std::string_view controllers = line.substr(c1 + 1, c2 - c1 - 1);
       std::string_view path = line.substr(c2 + 1);
-      if (id == "0" && controllers.empty()) unified = path;
-      if (controllers == "name=systemd") named = path;
+      if (id == "0" && controllers.empty()) p.unified = path;
+      if (controllers == "name=systemd") p.named = path;
     }
     if (end == std::string_view::npos) break;
     at = end + 1;
   }
+  return p;
+}
+
+}  // namespace
+
+bool appIdFollowsUnifiedPath(std::string_view cgroupFile) { return cgroupPaths(cgroupFile).unified.size() > 1; }
+
+std::optional<std::string> appIdFromCgroup(std::string_view cgroupFile) {
+  auto [unified, named] = cgroupPaths(cgroupFile);
   std::string_view path = unified.size() > 1 ? unified : named;
   // Innermost component first.
   while (!path.empty()) {

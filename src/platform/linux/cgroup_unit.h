@@ -18,4 +18,9 @@ std::optional<std::string> appIdFromUnit(std::string_view unit);
 // name=systemd one).
 std::optional<std::string> appIdFromCgroup(std::string_view cgroupFile);
 
+// True when the answer of appIdFromCgroup depends on the unified hierarchy's path alone: the
+// file has that line and it names a cgroup below the root. Processes in one such cgroup then
+// share the answer whatever their other hierarchies say.
+bool appIdFollowsUnifiedPath(std::string_view cgroupFile);
+
 }  // namespace kovra::linux_proc

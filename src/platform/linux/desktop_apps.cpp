@@ -58,14 +58,23 @@ std::pair<std::string, std::optional<uint32_t>> splitGroupKey(const std::string&
 }
 
 DesktopApps::DesktopApps(const ProcTable& table, DesktopIndex& index, uint32_t ownUid)
-    : table_(table), index_(index), ownUid_(ownUid) {}
+    : table_(table), index_(index), ownUid_(ownUid) {
+  if (table_.unifiedCgroupsOnly()) {
+    pidInfoFirst_ = true;
+  } else if (table_.root() == "/proc") {
+    // On a mixed layout the ids settle processes below the unified root only; whether the
+    // desktop's processes sit there is judged by where this program sits.
+    std::string text;
+    pidInfoFirst_ = table_.readFile("self/cgroup", text, 64 * 1024) && appIdFollowsUnifiedPath(text);
+  }
+}
 
 std::optional<ProcFacts> DesktopApps::facts(int32_t pid) const { return table_.facts(pid); }
 
 std::optional<uint32_t> DesktopApps::realUid(int32_t pid) const {
   if (auto info = table_.pidInfo(pid)) return info->realUid;
   std::string text;
-  if (!table_.readFile(pidFile(pid, "status"), text, 64 * 1024)) return std::nullopt;
+  if (!table_.readPiece(pidFile(pid, "status"), text, 64 * 1024)) return std::nullopt;
   return parseStatusRealUid(text);
 }
 
@@ -84,16 +93,18 @@ std::string DesktopApps::keyFor(const std::string& path, uint32_t uid) const {
 }
 
 std::optional<std::string> DesktopApps::appIdOfCgroup(int32_t pid, uint64_t cgroupId) const {
-  // With the unified hierarchy alone a cgroup id stands for one cgroup path for good (such
-  // cgroups cannot be renamed), so processes that share a cgroup share the answer.
-  const bool shareable = cgroupId != 0 && table_.unifiedCgroupsOnly();
-  if (shareable) {
+  // A cgroup id of the unified hierarchy stands for one cgroup path for good (such cgroups
+  // cannot be renamed), so processes that share a cgroup share the answer whenever it follows
+  // from that path alone: always with the unified hierarchy alone, and on a mixed layout when
+  // the path is below the root (at the root the name=systemd hierarchy decides, and processes
+  // of one unified cgroup may sit apart there). Only such answers are kept.
+  if (cgroupId != 0) {
     if (auto it = appIdByCgroup_.find(cgroupId); it != appIdByCgroup_.end()) return it->second;
   }
   std::string text;
-  if (!table_.readFile(pidFile(pid, "cgroup"), text, 64 * 1024)) return std::nullopt;
+  if (!table_.readPiece(pidFile(pid, "cgroup"), text, 64 * 1024)) return std::nullopt;
   std::optional<std::string> id = appIdFromCgroup(text);
-  if (shareable) {
+  if (cgroupId != 0 && (table_.unifiedCgroupsOnly() || appIdFollowsUnifiedPath(text))) {
     // Kept only when the process did not move to another cgroup while its file was read.
     auto again = table_.pidInfo(pid);
     if (again && again->cgroupId == cgroupId) {
@@ -104,25 +115,30 @@ std::optional<std::string> DesktopApps::appIdOfCgroup(int32_t pid, uint64_t cgro
   return id;
 }
 
-std::optional<std::string> DesktopApps::ownMatch(int32_t pid, uint32_t uid, const std::optional<std::string>& exe,
-                                                 uint64_t cgroupId) const {
+std::optional<std::string> DesktopApps::ownMatch(int32_t pid, Memo& m, const ProcFacts& f,
+                                                 const std::optional<std::string>& exe, uint64_t cgroupId) {
   std::string text;
   // 1. The systemd unit the launcher started it in.
   if (auto id = appIdOfCgroup(pid, cgroupId)) {
     if (auto app = index_.byId(*id + ".desktop")) return app->path;
   }
-  // 2. The .desktop file a launcher named in its environment, for this very process.
-  if (table_.readFile(pidFile(pid, "environ"), text)) {
-    auto file = environValue(text, "GIO_LAUNCHED_DESKTOP_FILE");
-    auto forPid = environValue(text, "GIO_LAUNCHED_DESKTOP_FILE_PID");
-    if (file && forPid && *forPid == std::to_string(pid)) {
-      if (auto app = index_.byPath(*file, uid)) return app->path;
+  // Where stat hid the environment's place, neither the environment nor the root can be read:
+  // the same right guards all three (or the process has no memory left and is ending).
+  if (!table_.environmentHidden(f)) {
+    // 2. The .desktop file a launcher named in its environment, for this very process.
+    if (table_.readEnvironment(pid, f, text)) {
+      auto file = environValue(text, "GIO_LAUNCHED_DESKTOP_FILE");
+      auto forPid = environValue(text, "GIO_LAUNCHED_DESKTOP_FILE_PID");
+      if (file && forPid && *forPid == std::to_string(pid)) {
+        if (!ensureUid(pid, m)) return std::nullopt;
+        if (auto app = index_.byPath(*file, m.uid)) return app->path;
+      }
     }
-  }
-  // 3. A Flatpak sandbox names its app.
-  if (table_.readFile(pidFile(pid, "root/.flatpak-info"), text, 64 * 1024)) {
-    if (auto name = keyFileValue(text, "Application", "name"); name && name->find('/') == std::string::npos) {
-      if (auto app = index_.byId(*name + ".desktop")) return app->path;
+    // 3. A Flatpak sandbox names its app.
+    if (table_.readFile(pidFile(pid, "root/.flatpak-info"), text, 64 * 1024)) {
+      if (auto name = keyFileValue(text, "Application", "name"); name && name->find('/') == std::string::npos) {
+        if (auto app = index_.byId(*name + ".desktop")) return app->path;
+      }
     }
   }
   // 4. The program a .desktop file runs.
@@ -130,6 +146,17 @@ std::optional<std::string> DesktopApps::ownMatch(int32_t pid, uint32_t uid, cons
     if (auto app = index_.byExecutable(*exe)) return app->path;
   }
   return std::nullopt;
+}
+
+bool DesktopApps::ensureUid(int32_t pid, Memo& m) const {
+  if (!m.uidAsked) {
+    m.uidAsked = true;
+    if (auto uid = realUid(pid)) {
+      m.uid = *uid;
+      m.hasUid = true;
+    }
+  }
+  return m.hasUid;
 }
 
 DesktopApps::Memo& DesktopApps::remember(int32_t pid, const ProcFacts& f, const std::optional<std::string>& exe) {
@@ -141,18 +168,26 @@ DesktopApps::Memo& DesktopApps::remember(int32_t pid, const ProcFacts& f, const 
     // Kernel threads run as root, in the root cgroup, with no environment or program file.
     m.kernel = true;
     m.hasUid = true;
+    m.uidAsked = true;
     return memo_.insert_or_assign(pid, std::move(m)).first->second;
   }
-  if (auto info = table_.pidInfo(pid)) {
-    m.uid = info->realUid;
-    m.hasUid = true;
-    cgroupId = info->cgroupId;
-  } else if (auto uid = realUid(pid)) {  // without the pidfd query: /proc/<pid>/status
-    m.uid = *uid;
-    m.hasUid = true;
+  if (pidInfoFirst_) {
+    m.uidAsked = true;
+    if (auto info = table_.pidInfo(pid)) {
+      m.uid = info->realUid;
+      m.hasUid = true;
+      cgroupId = info->cgroupId;
+    } else if (auto uid = realUid(pid)) {  // without the pidfd query: /proc/<pid>/status
+      m.uid = *uid;
+      m.hasUid = true;
+    }
   }
   m.infrastructure = isSessionInfrastructure(exe ? baseName(*exe) : std::string()) || isSessionInfrastructure(f.comm);
-  if (!m.infrastructure && m.hasUid) m.own = ownMatch(pid, m.uid, exe, cgroupId);
+  if (!m.infrastructure && (m.hasUid || !m.uidAsked)) {
+    m.own = ownMatch(pid, m, f, exe, cgroupId);
+    // A match counts only for a process whose user is known.
+    if (m.own && !ensureUid(pid, m)) m.own.reset();
+  }
   return memo_.insert_or_assign(pid, std::move(m)).first->second;
 }
 
@@ -163,8 +198,8 @@ std::optional<std::string> DesktopApps::groupOf(int32_t pid, const std::optional
   std::optional<std::string> group;
   if (self.own) {
     group = keyFor(*self.own, self.uid);
-  } else if (!self.infrastructure && !self.kernel && self.hasUid) {
-    const uint32_t uid = self.uid;
+  } else if (!self.infrastructure && !self.kernel && (self.hasUid || !self.uidAsked)) {
+    std::optional<std::string> inherited;
     int64_t parent = self.ppid;
     for (int depth = 0; depth < kMaxAncestors && parent > 1 && parent != pid; ++depth) {
       auto pf = facts(static_cast<int32_t>(parent));
@@ -178,11 +213,12 @@ std::optional<std::string> DesktopApps::groupOf(int32_t pid, const std::optional
       }
       if (m->infrastructure || m->kernel) break;
       if (m->own) {
-        group = keyFor(*m->own, uid);
+        inherited = m->own;
         break;
       }
       parent = m->ppid;
     }
+    if (inherited && ensureUid(pid, self)) group = keyFor(*inherited, self.uid);
   }
   Memo& done = memo_[pid];
   done.group = group;
@@ -233,6 +269,7 @@ void DesktopApps::topProcesses(std::span<const int32_t> pids, bool fresh, std::v
     if (fresh) {
       auto f = facts(pid);
       if (!f || f->state == 'Z' || f->state == 'X') continue;  // gone, or exited and not yet reaped
+      if (it != memo_.end() && it->second.startTime == f->startTime) ensureUid(pid, it->second);
       if (it == memo_.end() || it->second.startTime != f->startTime || !it->second.hasUid) {
         auto uid = realUid(pid);
         if (!uid || *uid != ownUid_) continue;
@@ -240,12 +277,13 @@ void DesktopApps::topProcesses(std::span<const int32_t> pids, bool fresh, std::v
         it = memo_.find(pid);
       }
     }
-    if (it != memo_.end() && !it->second.grouped && it->second.hasUid && it->second.uid == ownUid_) {
+    if (it != memo_.end() && !it->second.grouped && ensureUid(pid, it->second) && it->second.uid == ownUid_) {
       // Known only as someone's ancestor so far.
       groupOf(pid, executable(pid));
       it = memo_.find(pid);
     }
-    if (it == memo_.end() || !it->second.hasUid || it->second.uid != ownUid_ || !it->second.group) continue;
+    // A memo with a group knows its user.
+    if (it == memo_.end() || !it->second.group || !it->second.hasUid || it->second.uid != ownUid_) continue;
     own.emplace(pid, &it->second);
   }
   for (const auto& [pid, m] : own) {

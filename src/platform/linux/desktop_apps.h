@@ -65,6 +65,7 @@ class DesktopApps {
     int64_t ppid = 0;
     uint32_t uid = 0;
     bool hasUid = false;
+    bool uidAsked = false;             // `hasUid` tells the answer; asked only once it matters
     bool infrastructure = false;
     bool kernel = false;               // a kernel thread: never part of an app
     std::optional<std::string> own;    // its own .desktop match
@@ -72,8 +73,10 @@ class DesktopApps {
     bool grouped = false;              // `group` was worked out (not only remembered as an ancestor)
   };
   Memo& remember(int32_t pid, const ProcFacts& f, const std::optional<std::string>& exe);
-  std::optional<std::string> ownMatch(int32_t pid, uint32_t uid, const std::optional<std::string>& exe,
-                                      uint64_t cgroupId) const;
+  std::optional<std::string> ownMatch(int32_t pid, Memo& m, const ProcFacts& f, const std::optional<std::string>& exe,
+                                      uint64_t cgroupId);
+  // The real user of a memo's process, read at the first need; false when it cannot be known.
+  bool ensureUid(int32_t pid, Memo& m) const;
   // The app id the systemd unit of a cgroup names, by cgroup id.
   std::optional<std::string> appIdOfCgroup(int32_t pid, uint64_t cgroupId) const;
   std::string keyFor(const std::string& path, uint32_t uid) const;
@@ -82,6 +85,10 @@ class DesktopApps {
   const ProcTable& table_;
   DesktopIndex& index_;
   uint32_t ownUid_;
+  // Ask the pidfd (user and cgroup id in one query) before anything else: where cgroup ids can
+  // stand for what the cgroup file says. Elsewhere the user is read only for processes that
+  // turn out to belong to an app.
+  bool pidInfoFirst_ = false;
   std::string ownGroup_;
   std::unordered_map<int32_t, Memo> memo_;
   mutable std::unordered_map<uint64_t, std::optional<std::string>> appIdByCgroup_;

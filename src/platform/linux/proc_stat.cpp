@@ -75,6 +75,22 @@ std::optional<ProcStat> parseProcStat(std::string_view text) {
         break;
     }
   }
+  // Fields 50 and 51 are optional: older kernels end earlier. Fields 23 to 49 are stepped over
+  // by their single-space separators (the kernel writes no other).
+  for (int field = 23; field < 50; ++field) {
+    size_t space = rest.find(' ', 1);
+    if (space == std::string_view::npos) return s;
+    rest.remove_prefix(space);
+  }
+  std::optional<uint64_t> envStart;
+  std::optional<uint64_t> envEnd;
+  if (nextToken(rest, token)) envStart = toUnsigned(token);
+  if (envStart && nextToken(rest, token)) envEnd = toUnsigned(token);
+  if (envStart && envEnd) {
+    s.hasEnvRange = true;
+    s.envStart = *envStart;
+    s.envEnd = *envEnd;
+  }
   return s;
 }
 

@@ -16,6 +16,11 @@ struct ProcStat {
   uint64_t utime = 0;
   uint64_t stime = 0;
   uint64_t startTime = 0;  // clock ticks since boot: one life of a pid
+  // Where the environment block lies in the process's memory (fields 50 and 51). The kernel
+  // shows 0 for both when the reader may not look into the process or it has no memory.
+  bool hasEnvRange = false;  // the text has the two fields at all
+  uint64_t envStart = 0;
+  uint64_t envEnd = 0;
 };
 
 // The process flag of kernel threads.

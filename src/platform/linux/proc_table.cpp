@@ -4,13 +4,13 @@
 #include <sys/ioctl.h>
 #include <sys/resource.h>
 #include <sys/syscall.h>
+#include <sys/uio.h>
 #include <time.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 
 #include "platform/linux/proc_stat.h"
@@ -71,8 +71,20 @@ ssize_t preadAll(int fd, char* buffer, size_t size) {
 }
 
 int openAt(int dirFd, int32_t pid, const char* name) {
-  char path[40];
-  std::snprintf(path, sizeof path, "%d/%s", static_cast<int>(pid), name);
+  // "<pid>/<name>", written by hand: formatting is a visible share of reading a new process.
+  char path[48];
+  char digits[12];
+  size_t n = 0;
+  uint32_t v = static_cast<uint32_t>(pid);
+  do {
+    digits[n++] = static_cast<char>('0' + v % 10);
+    v /= 10;
+  } while (v != 0);
+  size_t at = 0;
+  while (n > 0) path[at++] = digits[--n];
+  path[at++] = '/';
+  for (const char* c = name; *c != '\0' && at + 1 < sizeof path; ++c) path[at++] = *c;
+  path[at] = '\0';
   return ::openat(dirFd, path, O_RDONLY | O_CLOEXEC);
 }
 
@@ -109,6 +121,28 @@ constexpr unsigned long kPidfdGetInfo = _IOWR(0xFF, 11, PidfdInfo);
 
 std::atomic<bool> gPidfdInfoMissing{false};
 
+ProcFacts factsOf(const ProcStat& s) {
+  ProcFacts f{s.startTime, s.ppid, s.state, std::string(s.comm), (s.flags & kKernelThreadFlag) != 0};
+  f.hasEnvRange = s.hasEnvRange;
+  f.envStart = s.envStart;
+  f.envEnd = s.envEnd;
+  return f;
+}
+
+// Copies of environment blocks straight from memory: set once the kernel shows it lacks the
+// call; counted so that a machine that refuses every one (a ptrace policy, a system call filter)
+// stops being asked.
+std::atomic<bool> gMemoryReadMissing{false};
+std::atomic<uint32_t> gMemoryReadRefusals{0};
+std::atomic<bool> gMemoryReadWorked{false};
+constexpr uint32_t kMemoryReadRefusalsBeforeGivingUp = 64;
+
+bool memoryReadWorthTrying() {
+  if (gMemoryReadMissing.load(std::memory_order_relaxed)) return false;
+  return gMemoryReadWorked.load(std::memory_order_relaxed) ||
+         gMemoryReadRefusals.load(std::memory_order_relaxed) < kMemoryReadRefusalsBeforeGivingUp;
+}
+
 bool isGoneOrRefused(int error) { return error == ENOENT || error == ESRCH || error == EACCES || error == EPERM; }
 
 }  // namespace
@@ -118,8 +152,9 @@ const DescriptorPlan& descriptorPlan() {
   return plan;
 }
 
-bool fillReading(std::string_view stat, std::string_view statm, ProcReading& out) {
-  auto s = parseProcStat(stat);
+namespace {
+
+bool fillReading(const ProcStat* s, std::string_view statm, ProcReading& out) {
   auto m = parseProcStatm(statm);
   if (!s || !m) return false;
   out.cpuTicks = s->utime + s->stime;
@@ -132,12 +167,21 @@ bool fillReading(std::string_view stat, std::string_view statm, ProcReading& out
   return true;
 }
 
+}  // namespace
+
+bool fillReading(std::string_view stat, std::string_view statm, ProcReading& out) {
+  auto s = parseProcStat(stat);
+  return fillReading(s ? &*s : nullptr, statm, out);
+}
+
 std::optional<uint64_t> processClockNanos(int32_t pid) {
   if (pid <= 0) return std::nullopt;
   // The process-wide scheduler clock of `pid` (CPUCLOCK_SCHED of a thread group).
   const auto id = static_cast<clockid_t>((~static_cast<uint32_t>(pid) << 3) | 2u);
   timespec ts{};
-  if (::clock_gettime(id, &ts) != 0) return std::nullopt;
+  // Straight to the kernel: the vDSO cannot read another process's clock and would only hand
+  // the call on.
+  if (::syscall(SYS_clock_gettime, id, &ts) != 0) return std::nullopt;
   return static_cast<uint64_t>(ts.tv_sec) * 1'000'000'000ULL + static_cast<uint64_t>(ts.tv_nsec);
 }
 
@@ -208,9 +252,11 @@ Result<size_t, int> ProcTable::list(std::span<int32_t> buffer) {
   facts_.clear();
   // A listing repeated before any read (a larger buffer) stays in the same round.
   if (readThisRound_ > 0) {
-    sweep();
+    // Every kept process read in the round: nothing to close, and no need to visit them all.
+    if (keptThisRound_ < entries_.size()) sweep();
     ++round_;
     readThisRound_ = 0;
+    keptThisRound_ = 0;
   }
   if (::lseek(rootFd_, 0, SEEK_SET) < 0) return Failure{errno};
   size_t count = 0;
@@ -288,10 +334,12 @@ Result<ProcReading, int> ProcTable::read(int32_t pid) {
   if (it != entries_.end()) {
     auto r = readKept(pid, it->second);
     if (r.ok()) {
+      if (it->second.round != round_) ++keptThisRound_;
       it->second.round = round_;
       return r;
     }
     // The process has gone (ESRCH); a newer one may hold the pid now.
+    if (it->second.round == round_ && keptThisRound_ > 0) --keptThisRound_;
     closeEntry(it->second);
     entries_.erase(it);
   }
@@ -334,11 +382,9 @@ Result<ProcReading, int> ProcTable::readFresh(int32_t pid) {
   ssize_t b = preadAll(statmFd, statm, sizeof statm - 1);
   if (b < 0) return fail(errno);
   ProcReading r;
-  if (!fillReading({stat, static_cast<size_t>(a)}, {statm, static_cast<size_t>(b)}, r)) return fail(EINVAL);
-  if (auto s = parseProcStat({stat, static_cast<size_t>(a)})) {
-    facts_.insert_or_assign(pid, ProcFacts{s->startTime, s->ppid, s->state, std::string(s->comm),
-                                           (s->flags & kKernelThreadFlag) != 0});
-  }
+  auto s = parseProcStat({stat, static_cast<size_t>(a)});
+  if (!fillReading(s ? &*s : nullptr, {statm, static_cast<size_t>(b)}, r)) return fail(EINVAL);
+  facts_.insert_or_assign(pid, factsOf(*s));
   if (clock) {
     r.cpuTicks = *cpu;
     e.cpu = *cpu;
@@ -350,7 +396,7 @@ Result<ProcReading, int> ProcTable::readFresh(int32_t pid) {
     closeEntry(e);
     return r;
   }
-  entries_.emplace(pid, e);
+  if (entries_.emplace(pid, e).second) ++keptThisRound_;
   return r;
 }
 
@@ -361,7 +407,7 @@ std::optional<ProcFacts> ProcTable::facts(int32_t pid) const {
   ssize_t n = rootFd_ < 0 ? -1 : readOnce(rootFd_, pid, "stat", stat, sizeof stat - 1);
   if (n >= 0) {
     if (auto s = parseProcStat({stat, static_cast<size_t>(n)})) {
-      f = ProcFacts{s->startTime, s->ppid, s->state, std::string(s->comm), (s->flags & kKernelThreadFlag) != 0};
+      f = factsOf(*s);
     }
   }
   // Failures other than a vanished or refused process are not remembered.
@@ -407,7 +453,36 @@ bool ProcTable::unifiedCgroupsOnly() const {
   return root_ == "/proc" && unified;
 }
 
+bool ProcTable::readEnvironment(int32_t pid, const ProcFacts& facts, std::string& out, size_t limit) const {
+  // One copy from the process's memory costs about half of opening, reading and closing the
+  // file. It needs the stronger right to attach to the process; where that is refused, or the
+  // copy comes back short (the block moved or shrank), the file decides.
+  if (root_ == "/proc" && facts.hasEnvRange && facts.envEnd > facts.envStart && memoryReadWorthTrying()) {
+    const size_t length = static_cast<size_t>(std::min<uint64_t>(facts.envEnd - facts.envStart, limit));
+    out.resize(length);
+    iovec local{out.data(), length};
+    iovec remote{reinterpret_cast<void*>(static_cast<uintptr_t>(facts.envStart)), length};
+    ssize_t n = ::process_vm_readv(pid, &local, 1, &remote, 1, 0);
+    if (n == static_cast<ssize_t>(length)) {
+      gMemoryReadWorked.store(true, std::memory_order_relaxed);
+      return true;
+    }
+    if (n < 0 && errno == ENOSYS) gMemoryReadMissing = true;
+    if (n < 0 && errno == EPERM) gMemoryReadRefusals.fetch_add(1, std::memory_order_relaxed);
+  }
+  std::string path = std::to_string(pid) + "/environ";
+  return readFile(path, out, limit);
+}
+
 bool ProcTable::readFile(std::string_view relative, std::string& out, size_t limit) const {
+  return readWhole(relative, out, limit, false);
+}
+
+bool ProcTable::readPiece(std::string_view relative, std::string& out, size_t limit) const {
+  return readWhole(relative, out, limit, true);
+}
+
+bool ProcTable::readWhole(std::string_view relative, std::string& out, size_t limit, bool shortReadEnds) const {
   out.clear();
   if (rootFd_ < 0) {
     errno = openErrno_;
@@ -428,6 +503,7 @@ bool ProcTable::readFile(std::string_view relative, std::string& out, size_t lim
     }
     if (n == 0) break;
     out.append(chunk, static_cast<size_t>(std::min<size_t>(static_cast<size_t>(n), limit - out.size())));
+    if (shortReadEnds && static_cast<size_t>(n) < sizeof chunk) break;
   }
   ::close(fd);
   return true;

@@ -48,6 +48,10 @@ struct ProcFacts {
   char state = '?';
   std::string comm;
   bool isKernelThread = false;
+  // The environment block's place in the process's memory, when stat showed it.
+  bool hasEnvRange = false;
+  uint64_t envStart = 0;
+  uint64_t envEnd = 0;
 };
 
 // What a pidfd tells about a live process without any text to format.
@@ -110,9 +114,23 @@ class ProcTable {
   // Test hook: the most entries that may keep their files open.
   void setKeepLimit(size_t limit) { keepLimit_ = limit; }
 
+  // True when stat showed the environment's place as nothing (in the real /proc): the reader
+  // may not look into the process (the right that also guards its environment and root), or it
+  // has no memory left. Neither can then be read.
+  bool environmentHidden(const ProcFacts& facts) const {
+    return root_ == "/proc" && facts.hasEnvRange && facts.envStart == 0 && facts.envEnd == 0;
+  }
+  // The environment block of a process (as in /proc/<pid>/environ, at most `limit` bytes),
+  // copied straight from its memory when stat showed where it lies and the kernel allows it,
+  // else read from the file; false on failure with errno set.
+  bool readEnvironment(int32_t pid, const ProcFacts& facts, std::string& out, size_t limit = 1 << 20) const;
+
   // Reads a whole small file below the root ("<pid>/cgroup") into `out`; false on failure
   // with errno set.
   bool readFile(std::string_view relative, std::string& out, size_t limit = 1 << 20) const;
+  // The same for a file the kernel writes in one piece (cgroup, status): a read that returns
+  // less than asked was its end, so no further read is made to learn that.
+  bool readPiece(std::string_view relative, std::string& out, size_t limit = 1 << 20) const;
 
  private:
   struct Entry {
@@ -123,6 +141,7 @@ class ProcTable {
     uint64_t cpu = 0;
     ProcReading identity;  // start time, parent, name, kernel-thread flag
   };
+  bool readWhole(std::string_view relative, std::string& out, size_t limit, bool shortReadEnds) const;
   Result<ProcReading, int> readKept(int32_t pid, Entry& e);
   Result<ProcReading, int> readFresh(int32_t pid);
   bool refreshName(int32_t pid, Entry& e);
@@ -139,6 +158,7 @@ class ProcTable {
   mutable std::unordered_map<int32_t, std::optional<ProcFacts>> facts_;
   uint32_t round_ = 0;
   size_t readThisRound_ = 0;
+  size_t keptThisRound_ = 0;  // kept entries read (or first kept) in this round
   size_t keepLimit_ = 0;
   bool keepFiles_ = true;
 };

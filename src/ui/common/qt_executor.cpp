@@ -1,16 +1,33 @@
 #include "ui/common/qt_executor.h"
 
 #include <QMetaObject>
-#include <QTimer>
 
+#include <algorithm>
+#include <chrono>
 #include <cmath>
 
 namespace kovra::ui {
 
-QtExecutor::QtExecutor(QObject* parent) : QObject(parent) {}
+namespace {
 
-QtExecutor::~QtExecutor() {
-  for (auto& [id, timer] : timers_) delete timer;
+// Qt timers count whole milliseconds, so a wake can come up to one early; tasks that close to
+// their deadline run in that wake instead of costing another one.
+constexpr double kTimerResolution = 0.001;
+
+}  // namespace
+
+QtExecutor::QtExecutor(QObject* parent) : QObject(parent) {
+  timer_.setSingleShot(true);
+  // The plan already chose the moment; a coarse timer would move it again.
+  timer_.setTimerType(Qt::PreciseTimer);
+  connect(&timer_, &QTimer::timeout, this, &QtExecutor::runDue);
+}
+
+QtExecutor::~QtExecutor() = default;
+
+double QtExecutor::now() {
+  using namespace std::chrono;
+  return duration<double>(steady_clock::now().time_since_epoch()).count();
 }
 
 void QtExecutor::post(Task task) {
@@ -19,32 +36,37 @@ void QtExecutor::post(Task task) {
 }
 
 Executor::TaskId QtExecutor::postAfter(double delaySeconds, double toleranceSeconds, Task task) {
-  const TaskId id = nextId_++;
-  auto* timer = new QTimer;
-  timer->setSingleShot(true);
-  // A coarse timer may fire up to 5 % late, which lets Qt bundle wake-ups; only ask for it when
-  // the caller allows at least that much.
-  const double delay = std::max(0.0, delaySeconds);
-  timer->setTimerType(toleranceSeconds >= delay * 0.05 && delay >= 0.02 ? Qt::CoarseTimer : Qt::PreciseTimer);
-  timer->setInterval(static_cast<int>(std::ceil(delay * 1000.0)));
-  connect(timer, &QTimer::timeout, this, [this, id, task = std::move(task)] {
-    auto it = timers_.find(id);
-    if (it == timers_.end()) return;
-    it->second->deleteLater();
-    timers_.erase(it);
-    task();
-  });
-  timers_.emplace(id, timer);
-  timer->start();
+  const double delay = std::isfinite(delaySeconds) ? std::max(0.0, delaySeconds) : 0.0;
+  const TaskId id = plan_.add(now() + delay, toleranceSeconds, std::move(task));
+  arm();
   return id;
 }
 
 void QtExecutor::cancel(TaskId id) {
-  auto it = timers_.find(id);
-  if (it == timers_.end()) return;
-  it->second->stop();
-  it->second->deleteLater();
-  timers_.erase(it);
+  if (plan_.cancel(id)) arm();
+}
+
+void QtExecutor::runDue() {
+  const double wakeTime = now() + kTimerResolution;
+  // Tasks added meanwhile with a later deadline wait for the next wake. A task may turn a nested
+  // event loop (a modal dialog); the timer stays armed for the others meanwhile.
+  while (auto task = plan_.popDue(wakeTime)) {
+    arm();
+    if (*task) (*task)();
+  }
+  arm();
+}
+
+void QtExecutor::arm() {
+  auto wake = plan_.nextWake();
+  if (!wake) {
+    timer_.stop();
+    return;
+  }
+  if (timer_.isActive() && armedFor_ == *wake) return;
+  armedFor_ = *wake;
+  const double wait = std::max(0.0, *wake - now());
+  timer_.start(static_cast<int>(std::min(std::ceil(wait * 1000.0), 2.0e9)));
 }
 
 }  // namespace kovra::ui

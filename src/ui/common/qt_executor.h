@@ -1,14 +1,12 @@
 #pragma once
-// The main sequence on the Qt event loop: tasks run on the GUI thread, delayed tasks on Qt timers.
+// The main sequence on the Qt event loop: tasks run on the GUI thread. Delayed tasks share one
+// timer that follows a wake plan, so tasks whose tolerances overlap run in one wake-up.
 
 #include <QObject>
-#include <QPointer>
-
-#include <unordered_map>
+#include <QTimer>
 
 #include "core/executor.h"
-
-class QTimer;
+#include "core/wake_plan.h"
 
 namespace kovra::ui {
 
@@ -23,9 +21,18 @@ class QtExecutor final : public QObject, public Executor {
   TaskId postAfter(double delaySeconds, double toleranceSeconds, Task task) override;
   void cancel(TaskId id) override;
 
+  // Seconds on the monotonic clock the timer runs on.
+  static double now();
+  // Delayed tasks not run yet.
+  size_t pendingCount() const { return plan_.size(); }
+
  private:
-  std::unordered_map<TaskId, QTimer*> timers_;
-  TaskId nextId_ = 1;
+  void runDue();
+  void arm();
+
+  WakePlan plan_;
+  QTimer timer_;
+  double armedFor_ = 0;  // the wake the running timer was started for
 };
 
 }  // namespace kovra::ui

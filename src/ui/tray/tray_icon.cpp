@@ -66,4 +66,23 @@ QImage trayIconImage(const TrayIconContent& content, int size) {
   return image;
 }
 
+const std::vector<QImage>& TrayIconPictures::pictures(const TrayIconContent& content) {
+  for (auto it = kept_.begin(); it != kept_.end(); ++it) {
+    if (it->first != content) continue;
+    if (it != kept_.begin()) {
+      auto entry = std::move(*it);
+      kept_.erase(it);
+      kept_.push_front(std::move(entry));
+    }
+    return kept_.front().second;
+  }
+  std::vector<QImage> images;
+  images.reserve(kTrayIconSizes.size());
+  for (int size : kTrayIconSizes) images.push_back(trayIconImage(content, size));
+  ++drawn_;
+  kept_.emplace_front(content, std::move(images));
+  if (kept_.size() > kKept) kept_.pop_back();
+  return kept_.front().second;
+}
+
 }  // namespace kovra::ui

@@ -5,6 +5,9 @@
 #include <QImage>
 
 #include <array>
+#include <deque>
+#include <utility>
+#include <vector>
 #include <optional>
 
 namespace kovra::ui {
@@ -20,5 +23,21 @@ inline constexpr std::array<int, 5> kTrayIconSizes = {16, 22, 24, 32, 48};
 
 // A `size`×`size` ARGB32 picture.
 QImage trayIconImage(const TrayIconContent& content, int size);
+
+// The pictures of the last few contents, one per size in kTrayIconSizes. Memory use wavers
+// around a percent boundary for minutes at a time, and drawing the ring with antialiasing wakes
+// the painter's helper threads, so a content seen recently is not drawn again.
+class TrayIconPictures {
+ public:
+  static constexpr size_t kKept = 8;
+
+  const std::vector<QImage>& pictures(const TrayIconContent& content);
+  // How many contents were drawn so far (for tests).
+  size_t drawnCount() const { return drawn_; }
+
+ private:
+  std::deque<std::pair<TrayIconContent, std::vector<QImage>>> kept_;  // most recent first
+  size_t drawn_ = 0;
+};
 
 }  // namespace kovra::ui

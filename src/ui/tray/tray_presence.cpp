@@ -241,8 +241,7 @@ void TrayPresence::refreshIcon() {
   iconDrawn_ = true;
   SniIconPixmapList pixmaps;
   QIcon icon;
-  for (int size : kTrayIconSizes) {
-    QImage image = trayIconImage(content, size);
+  for (const QImage& image : iconPictures_.pictures(content)) {
     pixmaps.push_back(sniIconPixmap(image));
     if (fallback_) icon.addPixmap(QPixmap::fromImage(image));
   }

@@ -98,6 +98,7 @@ class TrayPresence : public QObject {
   int registrations_ = 0;
   ArayuzTrayLabel trayLabel_;
   TrayIconContent iconContent_;
+  TrayIconPictures iconPictures_;
   bool iconDrawn_ = false;
   ObservationToken renderedToken_;
   ObservationToken memoryToken_;

@@ -44,5 +44,29 @@ TEST(CgroupUnit, InnermostAppUnitOfTheProcess) {
   EXPECT_FALSE(appIdFromCgroup(""));
 }
 
+TEST(CgroupUnit, OnlyAnswersBelowTheUnifiedRootFollowFromTheUnifiedCgroup) {
+  // Mixed layout, both processes in the root of the unified hierarchy (one cgroup, one id) but in
+  // different units of name=systemd: their answers differ, so that cgroup must not stand for them.
+  const std::string inApp = "12:cpu:/\n1:name=systemd:/user.slice/app-org.example.Old-7.scope\n0::/\n";
+  const std::string inSession = "12:cpu:/\n1:name=systemd:/user.slice/session-2.scope\n0::/\n";
+  EXPECT_NE(appIdFromCgroup(inApp), appIdFromCgroup(inSession));
+  EXPECT_FALSE(appIdFollowsUnifiedPath(inApp));
+  EXPECT_FALSE(appIdFollowsUnifiedPath(inSession));
+
+  // Below the unified root the unified path decides, whatever name=systemd says.
+  const std::string a = "1:name=systemd:/elsewhere\n0::/user.slice/app-org.example.Editor-9.scope\n";
+  const std::string b = "1:name=systemd:/user.slice/app-org.example.Old-7.scope\n0::/user.slice/app-org.example.Editor-9.scope\n";
+  EXPECT_TRUE(appIdFollowsUnifiedPath(a));
+  EXPECT_TRUE(appIdFollowsUnifiedPath(b));
+  EXPECT_EQ(appIdFromCgroup(a), "org.example.Editor");
+  EXPECT_EQ(appIdFromCgroup(b), "org.example.Editor");
+
+  // The unified hierarchy alone, below its root; and files without its line.
+  EXPECT_TRUE(appIdFollowsUnifiedPath("0::/system.slice/cron.service\n"));
+  EXPECT_FALSE(appIdFollowsUnifiedPath("0::/\n"));
+  EXPECT_FALSE(appIdFollowsUnifiedPath("1:name=systemd:/user.slice/app-org.example.Old-7.scope\n"));
+  EXPECT_FALSE(appIdFollowsUnifiedPath(""));
+}
+
 }  // namespace
 }  // namespace kovra::linux_proc

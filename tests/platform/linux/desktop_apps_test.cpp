@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <map>
 
 #include "platform/linux/proc_child.h"
 #include "support/temp_dir.h"
@@ -120,6 +121,69 @@ TEST(DesktopApps, SessionInfrastructureAndKeys) {
   EXPECT_EQ(splitGroupKey("/a/b#c.desktop").second, std::nullopt);
   EXPECT_EQ(splitGroupKey("/a/b.desktop#").second, std::nullopt);
   EXPECT_EQ(splitGroupKey("/a/b.desktop#99999999999").second, std::nullopt);
+}
+
+// A process table in a folder: stat, status (when `uid` is given), cgroup and environ per pid.
+struct FakeProc {
+  testing::TempDir dir;
+  void add(int32_t pid, int32_t ppid, std::optional<uint32_t> uid, const std::string& cgroup,
+           const std::string& environ = {}) const {
+    const std::string p = std::to_string(pid);
+    dir.write(p + "/stat", p + " (worker) S " + std::to_string(ppid) +
+                               " 1 1 0 -1 4194560 0 0 0 0 1 1 0 0 20 0 1 0 " + std::to_string(1000 + pid) + " 0 0\n");
+    if (uid) dir.write(p + "/status", "Name:\tworker\nUid:\t" + std::to_string(*uid) + "\t0\t0\t0\n");
+    dir.write(p + "/cgroup", cgroup);
+    dir.write(p + "/environ", environ);
+  }
+};
+
+TEST(DesktopApps, AMatchCountsOnlyForAProcessWhoseUserIsKnown) {
+  testing::TempDir apps;
+  const std::string desktop = apps.write("applications/org.kovra.Fake.desktop",
+                                         "[Desktop Entry]\nType=Application\nName=Fake\nExec=/bin/true\n");
+  DesktopIndex index({apps.at("applications")});
+  FakeProc proc;
+  const std::string inApp = "0::/user.slice/app-org.kovra.Fake-7.scope\n";
+  const std::string plain = "0::/user.slice/session-2.scope\n";
+  proc.add(100, 1, 1000, inApp);          // matched, user known
+  proc.add(101, 1, std::nullopt, inApp);  // matched, user unknown
+  proc.add(102, 100, 1000, plain);        // no match of its own: its parent's
+  proc.add(103, 100, std::nullopt, plain);
+  auto launched = [&](int pid) {
+    std::string block = "GIO_LAUNCHED_DESKTOP_FILE=" + desktop;
+    block.push_back('\0');
+    block += "GIO_LAUNCHED_DESKTOP_FILE_PID=" + std::to_string(pid);
+    block.push_back('\0');
+    return block;
+  };
+  proc.add(104, 1, 2000, plain, launched(104));
+  proc.add(105, 1, std::nullopt, plain, launched(105));
+  proc.add(106, 104, 2000, plain);        // another user's child: that user's group
+  proc.add(107, 1, 1000, plain);          // nothing at all
+  ProcTable table(proc.dir.path());
+  DesktopApps groups(table, index, 1000);
+  std::vector<int32_t> pids(16);
+  pids.resize(table.list(pids).value());
+  ASSERT_EQ(pids.size(), 8u);
+  std::map<int32_t, std::optional<std::string>> got;
+  for (int32_t pid : pids) got[pid] = groups.groupOf(pid, std::nullopt);
+  EXPECT_EQ(got[100], desktop);
+  EXPECT_EQ(got[101], std::nullopt);
+  EXPECT_EQ(got[102], desktop);
+  EXPECT_EQ(got[103], std::nullopt);
+  EXPECT_EQ(got[104], desktop + "#2000");
+  EXPECT_EQ(got[105], std::nullopt);
+  EXPECT_EQ(got[106], desktop + "#2000");
+  EXPECT_EQ(got[107], std::nullopt);
+
+  // The user's running applications: the top of each of the user's own groups.
+  std::vector<DesktopApps::Top> tops;
+  groups.topProcesses(pids, false, tops);
+  ASSERT_EQ(tops.size(), 1u);
+  EXPECT_EQ(tops[0].pid, 100);
+  groups.topProcesses(pids, true, tops);
+  ASSERT_EQ(tops.size(), 1u);
+  EXPECT_EQ(tops[0].pid, 100);
 }
 
 }  // namespace

@@ -69,5 +69,35 @@ TEST(ProcStat, ReadingJoinsBothFiles) {
   EXPECT_FALSE(fillReading(statLine("prog", "150 25 0 0 20 0 1 0 777"), "", r));
 }
 
+TEST(ProcStat, TheEnvironmentRangeIsReadWhenTheLineHasIt) {
+  // Fields 1-22, then 23-49 numbered by their position, then 50 and 51 and one more.
+  std::string line = "1234 (a b) S 77 1234 1234 0 -1 4194560 10 0 0 0 150 25 0 0 20 0 1 0 98765";
+  for (int field = 23; field <= 49; ++field) line += " " + std::to_string(field);
+  auto full = parseProcStat(line + " 140737488347000 140737488351000 0\n");
+  ASSERT_TRUE(full);
+  EXPECT_TRUE(full->hasEnvRange);
+  EXPECT_EQ(full->envStart, 140737488347000u);
+  EXPECT_EQ(full->envEnd, 140737488351000u);
+  EXPECT_EQ(full->startTime, 98765u);
+
+  // The kernel's zeros for a process the reader may not look into.
+  auto hidden = parseProcStat(line + " 0 0 0\n");
+  ASSERT_TRUE(hidden);
+  EXPECT_TRUE(hidden->hasEnvRange);
+  EXPECT_EQ(hidden->envEnd, 0u);
+
+  // Older kernels end before field 50; the rest of the line still counts.
+  for (const std::string& shorter : {line + "\n", line + " 5\n", statLine("x", "1 2 0 0 20 0 1 0 7")}) {
+    auto s = parseProcStat(shorter);
+    ASSERT_TRUE(s) << shorter;
+    EXPECT_FALSE(s->hasEnvRange) << shorter;
+    EXPECT_EQ(s->envStart, 0u);
+  }
+  auto garbled = parseProcStat(line + " 12 x\n");
+  ASSERT_TRUE(garbled);
+  EXPECT_FALSE(garbled->hasEnvRange);
+  EXPECT_EQ(garbled->envStart, 0u);
+}
+
 }  // namespace
 }  // namespace kovra::linux_proc

@@ -316,5 +316,64 @@ TEST(ProcTable, HostileTreeNeverBreaksIt) {
   EXPECT_FALSE(missing.read(1).ok());
 }
 
+TEST(ProcTable, TheEnvironmentFromMemoryIsTheEnvironmentFile) {
+  // A block over several pages, with the launcher's variables somewhere in the middle.
+  std::vector<std::string> argv{"/usr/bin/env", "-i", "A=" + std::string(5000, 'a'),
+                                "GIO_LAUNCHED_DESKTOP_FILE=/x/y.desktop", "B=" + std::string(7000, 'b'), "C=",
+                                "/bin/sleep", "30"};
+  pid_t child = testing::spawnChild(argv);
+  ASSERT_GT(child, 0);
+  ASSERT_TRUE(testing::waitForExec(child, "sleep"));
+  const std::string file = testing::readFile("/proc/" + std::to_string(child) + "/environ");
+  ASSERT_GT(file.size(), 12000u);
+
+  ProcTable t;
+  (void)listAll(t);
+  auto facts = t.facts(child);
+  ASSERT_TRUE(facts);
+  ASSERT_TRUE(facts->hasEnvRange);
+  EXPECT_FALSE(t.environmentHidden(*facts));
+  std::string got;
+  ASSERT_TRUE(t.readEnvironment(child, *facts, got));
+  EXPECT_EQ(got, file);
+  ASSERT_TRUE(t.readEnvironment(child, *facts, got, 100));
+  EXPECT_EQ(got, file.substr(0, 100));
+
+  // A place that no longer holds the block (it moved): the file decides.
+  ProcFacts moved = *facts;
+  moved.envStart = 4096;
+  moved.envEnd = 4096 + file.size();
+  ASSERT_TRUE(t.readEnvironment(child, moved, got));
+  EXPECT_EQ(got, file);
+
+  // Zeros in the real /proc mean hidden; elsewhere, or without the fields, nothing is assumed.
+  ProcFacts zeros = *facts;
+  zeros.envStart = zeros.envEnd = 0;
+  EXPECT_TRUE(t.environmentHidden(zeros));
+  zeros.hasEnvRange = false;
+  EXPECT_FALSE(t.environmentHidden(zeros));
+  testing::TempDir dir;
+  ProcTable elsewhere(dir.path());
+  zeros.hasEnvRange = true;
+  EXPECT_FALSE(elsewhere.environmentHidden(zeros));
+
+  testing::reap(child);
+  EXPECT_FALSE(t.readEnvironment(child, *facts, got));
+}
+
+TEST(ProcTable, AnEnvironmentOutsideTheRealProcIsItsFile) {
+  testing::TempDir dir;
+  dir.write("42/environ", std::string("A=1\0B=2\0", 8));
+  ProcTable t(dir.path());
+  ProcFacts f;
+  f.hasEnvRange = true;
+  f.envStart = 4096;
+  f.envEnd = 8192;
+  std::string got;
+  ASSERT_TRUE(t.readEnvironment(42, f, got));
+  EXPECT_EQ(got, std::string("A=1\0B=2\0", 8));
+  EXPECT_FALSE(t.readEnvironment(43, f, got));
+}
+
 }  // namespace
 }  // namespace kovra::linux_proc

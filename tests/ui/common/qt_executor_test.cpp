@@ -6,6 +6,7 @@
 #include <QThread>
 #include <QTimer>
 
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -50,6 +51,29 @@ TEST(QtExecutor, CancelledDelayedTaskNeverRunsAndOthersDo) {
   spinUntil([&] { return ran == 1; });
   EXPECT_EQ(ran, 1);
   EXPECT_EQ(cancelled, 0);
+}
+
+// A task posted from a delayed task runs after every delayed task of the same wake-up: the order
+// shows which tasks shared one.
+TEST(QtExecutor, DelayedTasksWithOverlappingWindowsShareOneWakeUp) {
+  QtExecutor executor;
+  std::vector<std::string> order;
+  auto first = [&] {
+    order.push_back("a");
+    executor.post([&] { order.push_back("posted"); });
+  };
+  executor.postAfter(0.02, 0.2, first);
+  executor.postAfter(0.05, 0.01, [&] { order.push_back("b"); });
+  spinUntil([&] { return order.size() == 3; });
+  EXPECT_EQ(order, (std::vector<std::string>{"a", "b", "posted"}));
+
+  // Windows that do not overlap: two wake-ups, the posted task in between.
+  order.clear();
+  executor.postAfter(0.02, 0, first);
+  executor.postAfter(0.4, 0, [&] { order.push_back("b"); });
+  spinUntil([&] { return order.size() == 3; });
+  EXPECT_EQ(order, (std::vector<std::string>{"a", "posted", "b"}));
+  EXPECT_EQ(executor.pendingCount(), 0u);
 }
 
 TEST(QtExecutor, DestroyingTheExecutorDropsPendingTimers) {

@@ -85,6 +85,25 @@ TEST(TrayIcon, SquareMonochromePicturesThatShowTheShare) {
   EXPECT_EQ(trayIconImage({63}, 22), trayIconImage({63}, 22));
 }
 
+// Memory wavering between two percents must not redraw the ring each time; a content pushed out
+// of the kept few is drawn again, and each content keeps its own pictures.
+TEST(TrayIcon, RecentContentsAreDrawnOnceAndKeepTheirOwnPictures) {
+  TrayIconPictures pictures;
+  for (int i = 0; i < 20; ++i) pictures.pictures({i % 2 == 0 ? 63 : 64});
+  EXPECT_EQ(pictures.drawnCount(), 2u);
+  EXPECT_EQ(pictures.pictures({63}).at(1), trayIconImage({63}, kTrayIconSizes[1]));
+  EXPECT_EQ(pictures.pictures({64}).size(), kTrayIconSizes.size());
+  EXPECT_EQ(pictures.pictures({std::nullopt}).at(0), trayIconImage({std::nullopt}, kTrayIconSizes[0]));
+  EXPECT_EQ(pictures.drawnCount(), 3u);
+
+  for (int percent = 0; percent < static_cast<int>(TrayIconPictures::kKept); ++percent) pictures.pictures({percent});
+  pictures.pictures({0});  // still kept: the most recent few
+  EXPECT_EQ(pictures.drawnCount(), 3u + TrayIconPictures::kKept);
+  pictures.pictures({63});  // pushed out meanwhile
+  EXPECT_EQ(pictures.drawnCount(), 4u + TrayIconPictures::kKept);
+  EXPECT_EQ(pictures.pictures({63}).at(1), trayIconImage({63}, kTrayIconSizes[1]));
+}
+
 TEST(TrayIcon, PixmapBytesAreArgbInNetworkOrder) {
   QImage image(2, 1, QImage::Format_ARGB32);
   image.setPixel(0, 0, qRgba(0x11, 0x22, 0x33, 0x44));
