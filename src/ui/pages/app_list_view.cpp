@@ -1,6 +1,5 @@
 #include "ui/pages/app_list_view.h"
 
-#include <QAbstractScrollArea>
 #include <QAccessible>
 #include <QEvent>
 #include <QGridLayout>
@@ -25,6 +24,7 @@
 #include "ui/pages/detail_components.h"
 #include "ui/pages/page_style.h"
 #include "ui/pages/row_column.h"
+#include "ui/pages/viewport_watch.h"
 #include "ui/pages/platform_texts.h"
 
 namespace kovra::ui {
@@ -339,6 +339,7 @@ AppListView::AppListView(ArayuzAppMetric metric, Store& store,
   column->addWidget(empty_);
   rowBox_ = new RowColumn(this);
   column->addWidget(rowBox_);
+  viewport_ = new ViewportWatch(rowBox_, [this] { showRowsInView(); });
   footer_ = makeNote({}, TextRole::secondaryCallout, this);
   column->addWidget(footer_);
   footer_->setVisible(false);
@@ -399,13 +400,12 @@ void AppListView::reload() {
     order_ = std::move(order);
   }
   // Collapsed rows keep their height whatever they show, so the rows are in their places now.
-  const std::optional<QRect> viewport = viewportInRows();
   for (const auto& r : list) {
     const std::string& id = r.app->id;
     AppRowView* view = rowsById_[id];
     const bool expanded = state_.isExpanded(id);
     const bool plain = !expanded && !view->details()->isVisibleTo(view) && view->isBuilt();
-    if (plain && viewport && !view->geometry().intersects(*viewport)) {
+    if (plain && !viewport_->inView(view->geometry())) {
       view->button()->setPendingContent(qs(r.app->name), qs(r.valueText), r.fraction);
     } else {
       view->setRow(r, expanded, state_.forceArmedID() == id, state_.note(id));
@@ -427,52 +427,15 @@ int AppListView::pendingRowCount() const {
 
 void AppListView::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
-  watchViewport();
+  viewport_->attach();
   showRowsInView();
 }
 
-void AppListView::watchViewport() {
-  if (viewport_) return;
-  QWidget* viewport = nullptr;
-  for (QWidget* w = parentWidget(); w; w = w->parentWidget()) {
-    if (auto* area = qobject_cast<QAbstractScrollArea*>(w)) {
-      viewport = area->viewport();
-      break;
-    }
-  }
-  if (!viewport) return;
-  viewport_ = viewport;
-  viewport->installEventFilter(this);
-  for (QWidget* w = this; w && w != viewport; w = w->parentWidget()) w->installEventFilter(this);
-  rowBox_->installEventFilter(this);
-}
-
-bool AppListView::eventFilter(QObject* watched, QEvent* event) {
-  switch (event->type()) {
-    case QEvent::Move:
-    case QEvent::Resize:
-      showRowsInView();
-      break;
-    case QEvent::LayoutRequest:
-      // The row column places its rows on this event: look once they are in place.
-      if (watched == rowBox_) QMetaObject::invokeMethod(this, &AppListView::showRowsInView, Qt::QueuedConnection);
-      break;
-    default: break;
-  }
-  return QWidget::eventFilter(watched, event);
-}
-
-std::optional<QRect> AppListView::viewportInRows() const {
-  const QWidget* viewport = viewport_.data();
-  if (viewport == nullptr || !isVisible()) return std::nullopt;
-  return QRect(rowBox_->mapFrom(viewport, QPoint(0, 0)), viewport->size());
-}
-
 void AppListView::showRowsInView() {
-  const std::optional<QRect> viewport = viewportInRows();
   for (const auto& [id, view] : rowsById_) {
-    if (!view->button()->hasPendingContent()) continue;
-    if (!viewport || view->geometry().intersects(*viewport)) view->button()->showPendingContent();
+    if (view->button()->hasPendingContent() && viewport_->inView(view->geometry())) {
+      view->button()->showPendingContent();
+    }
   }
 }
 

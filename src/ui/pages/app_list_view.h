@@ -29,6 +29,7 @@ class Store;
 namespace kovra::ui {
 
 class RowColumn;
+class ViewportWatch;
 
 class ProportionBarView;
 class NoticeBoxView;
@@ -157,16 +158,10 @@ class AppListView : public QWidget {
 
  protected:
   void showEvent(QShowEvent* event) override;
-  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void reload();
-  // Watches the scroll area around the list (and every widget between), so that rows moving
-  // into its viewport, by scrolling, resizing or a layout change, show their newest line.
-  void watchViewport();
-  // The viewport in the row column's coordinates; empty optional when every row counts as in view
-  // (no scroll area around the list, or the list not on screen).
-  std::optional<QRect> viewportInRows() const;
+  // Rows that came into view show their newest line.
   void showRowsInView();
   // The answers of the quit and first force-quit dialogs.
   void answerQuit(bool accepted);
@@ -182,7 +177,7 @@ class AppListView : public QWidget {
   RowColumn* rowBox_;
   std::map<std::string, AppRowView*> rowsById_;
   std::vector<std::string> order_;
-  QPointer<QWidget> viewport_;
+  ViewportWatch* viewport_;
   ObservationToken token_;
 };
 

@@ -1,5 +1,6 @@
 #include "ui/pages/app_network_list_view.h"
 
+#include <QAccessible>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QProgressBar>
@@ -16,6 +17,7 @@
 #include "ui/pages/detail_components.h"
 #include "ui/pages/page_style.h"
 #include "ui/pages/row_column.h"
+#include "ui/pages/viewport_watch.h"
 
 namespace kovra::ui {
 
@@ -48,9 +50,10 @@ AppNetworkRowView::AppNetworkRowView(QWidget* parent) : QWidget(parent) {
   name_ = makeLabel({}, TextRole::body, this);
   name_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
   totals_ = makeLabel({}, TextRole::secondaryCaption, this);
-  totals_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
   names->addWidget(name_);
-  names->addWidget(totals_);
+  // Sized to its text: the totals grow on every reading and must not lay the list out again
+  // while their width stays the same.
+  names->addWidget(totals_, 0, Qt::AlignLeft);
   row->addLayout(names, 1);
   auto* rates = new QVBoxLayout();
   rates->setSpacing(1);
@@ -74,6 +77,7 @@ AppNetworkRowView::AppNetworkRowView(QWidget* parent) : QWidget(parent) {
 }
 
 void AppNetworkRowView::setRow(const AppNetworkUsage& u, RateUnit unit) {
+  pending_.reset();
   if (!hasIcon_) {
     const QIcon icon = u.kind == AppGroupKind::system || !u.bundlePath
                            ? symbolIcon("gearshape", QColor(128, 128, 128))
@@ -82,11 +86,26 @@ void AppNetworkRowView::setRow(const AppNetworkUsage& u, RateUnit unit) {
     hasIcon_ = true;
   }
   setTextIfChanged(name_, qs(u.name));
-  setTextIfChanged(totals_, totalsText(u));
+  setTextInFixedSize(totals_, totalsText(u));
   setTextIfChanged(down_, qs(Format::rate(u.downloadBytesPerSecond, unit)));
   setTextIfChanged(up_, qs(Format::rate(u.uploadBytesPerSecond, unit)));
   const QString description = appNetworkRowDescription(u, unit);
   if (accessibleName() != description) setAccessibleName(description);
+}
+
+void AppNetworkRowView::setPendingRow(const AppNetworkUsage& usage, RateUnit unit) {
+  pending_.emplace(usage, unit);
+  // A screen reader may read rows out of view: with one listening, their names stay current.
+  if (QAccessible::isActive()) {
+    const QString description = appNetworkRowDescription(usage, unit);
+    if (accessibleName() != description) setAccessibleName(description);
+  }
+}
+
+void AppNetworkRowView::showPendingRow() {
+  if (!pending_) return;
+  const auto [usage, unit] = std::move(*pending_);
+  setRow(usage, unit);
 }
 
 AppNetworkListView::AppNetworkListView(const Observable<std::optional<std::vector<AppNetworkUsage>>>& rows,
@@ -113,6 +132,7 @@ AppNetworkListView::AppNetworkListView(const Observable<std::optional<std::vecto
   column->addWidget(empty_);
   rowBox_ = new RowColumn(this);
   column->addWidget(rowBox_);
+  viewport_ = new ViewportWatch(rowBox_, [this] { showRowsInView(); });
   footer_ = makeNote(qs(localized("Toplamlar sadece bu ekran açıkken ölçülen trafiği içerir. VPN açıkken trafik hem "
                                   "uygulamanın hem VPN uygulamasının satırında görünür.")),
                      TextRole::secondaryCallout, this);
@@ -155,7 +175,6 @@ void AppNetworkListView::reload() {
     for (const auto& u : *rows) {
       AppNetworkRowView*& view = rowsById_[u.id];
       if (!view) view = new AppNetworkRowView(rowBox_);
-      view->setRow(u, unit_.value());
     }
   }
   if (order != order_) {
@@ -165,6 +184,35 @@ void AppNetworkListView::reload() {
     for (const auto& id : order) widgets.push_back(rowsById_[id]);
     rowBox_->setRows(widgets);
     order_ = std::move(order);
+  }
+  // Every row has the same height whatever it shows, so the rows are in their places now.
+  if (rows) {
+    for (const auto& u : *rows) {
+      AppNetworkRowView* view = rowsById_[u.id];
+      if (view->isBuilt() && !viewport_->inView(view->geometry())) {
+        view->setPendingRow(u, unit_.value());
+      } else {
+        view->setRow(u, unit_.value());
+      }
+    }
+  }
+}
+
+int AppNetworkListView::pendingRowCount() const {
+  int n = 0;
+  for (const auto& [id, view] : rowsById_) n += view->hasPendingRow() ? 1 : 0;
+  return n;
+}
+
+void AppNetworkListView::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  viewport_->attach();
+  showRowsInView();
+}
+
+void AppNetworkListView::showRowsInView() {
+  for (const auto& [id, view] : rowsById_) {
+    if (view->hasPendingRow() && viewport_->inView(view->geometry())) view->showPendingRow();
   }
 }
 

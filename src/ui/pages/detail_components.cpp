@@ -17,6 +17,7 @@
 #include "ui/common/icon_cache.h"
 #include "ui/common/symbols.h"
 #include "ui/pages/page_style.h"
+#include "ui/pages/row_column.h"
 
 namespace kovra::ui {
 
@@ -92,8 +93,12 @@ DetailHeaderView::DetailHeaderView(CardKind card, QWidget* valueView, QWidget* p
   titleRow->addStretch(1);
   column->addLayout(titleRow);
   if (valueView) column->addWidget(valueView);
-  sentence_ = makeNote(QString(), TextRole::body, this);
-  column->addWidget(sentence_);
+  // The sentence changes with the readings (it may name a percentage); inside a row column the
+  // page lays out again only when its height changes, not on every new text.
+  auto* sentenceBox = new RowColumn(this);
+  sentence_ = makeNote(QString(), TextRole::body, sentenceBox);
+  sentenceBox->setRows({sentence_});
+  column->addWidget(sentenceBox);
 }
 
 void DetailHeaderView::setVerdict(const Verdict& verdict) {

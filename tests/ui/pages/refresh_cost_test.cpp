@@ -4,10 +4,13 @@
 #include <QAbstractButton>
 #include <QHBoxLayout>
 #include <QImage>
+#include <QScrollArea>
 #include <QScrollBar>
+#include <QVBoxLayout>
 
 #include "page_fixture.h"
 #include "ui/pages/app_list_view.h"
+#include "ui/pages/app_network_list_view.h"
 #include "ui/pages/detail_components.h"
 #include "ui/pages/detail_page_views.h"
 #include "ui/pages/history_chart_view.h"
@@ -144,6 +147,62 @@ TEST_F(RowsInViewTest, AListNotOnScreenKeepsEveryRowCurrent) {
   EXPECT_EQ(valueOf(list, "app" + std::to_string(kApps - 1)), expectedValue(kApps - 1, 3));
 }
 
+// ---- the list of apps by traffic ------------------------------------------------------------------
+
+std::vector<AppNetworkUsage> traffic(int round) {
+  std::vector<AppNetworkUsage> rows;
+  for (int a = 0; a < kApps; ++a) {
+    AppNetworkUsage u;
+    u.id = "net" + std::to_string(a);
+    u.name = "Ağ " + std::to_string(a);
+    u.downloadBytesPerSecond = 1000.0 * (kApps - a) + round * 10'000.0;
+    u.totalDownloadedBytes = static_cast<uint64_t>(round + 1) * 5'000'000ull;
+    rows.push_back(u);
+  }
+  return rows;
+}
+
+TEST(TrafficRowsInView, RowsOutOfViewWaitAndShowCurrentFiguresWhenScrolledIn) {
+  Observable<std::optional<std::vector<AppNetworkUsage>>> source{traffic(0)};
+  Observable<RateUnit> unit{RateUnit::bytes};
+  QScrollArea area;
+  area.setWidgetResizable(true);
+  auto* list = new AppNetworkListView(source, unit);
+  area.setWidget(list);
+  area.resize(700, 300);
+  area.show();
+  QApplication::processEvents();
+  auto rowOf = [&](int a) { return list->rows()[static_cast<size_t>(a)]; };
+  auto inView = [&](int a) {
+    const QWidget* row = rowOf(a);
+    return QRect(row->mapTo(area.viewport(), QPoint(0, 0)), row->size()).intersects(area.viewport()->rect());
+  };
+  auto downloadText = [](int a, int round) {
+    return qs(Format::rate(traffic(round)[static_cast<size_t>(a)].downloadBytesPerSecond, RateUnit::bytes));
+  };
+  ASSERT_TRUE(inView(0));
+  ASSERT_FALSE(inView(kApps - 1));
+  EXPECT_EQ(rowOf(kApps - 1)->downloadLabel()->text(), downloadText(kApps - 1, 0)) << "every row is filled once";
+
+  source.set(traffic(1));
+  EXPECT_GT(list->pendingRowCount(), 0);
+  EXPECT_EQ(rowOf(0)->downloadLabel()->text(), downloadText(0, 1));
+  EXPECT_EQ(rowOf(kApps - 1)->downloadLabel()->text(), downloadText(kApps - 1, 0)) << "out of view: not touched yet";
+
+  area.verticalScrollBar()->setValue(area.verticalScrollBar()->maximum());
+  QApplication::processEvents();
+  ASSERT_TRUE(inView(kApps - 1));
+  EXPECT_EQ(rowOf(kApps - 1)->downloadLabel()->text(), downloadText(kApps - 1, 1));
+  EXPECT_TRUE(rowOf(kApps - 1)->totalsLabel()->text().contains(qs(Format::storageText(10'000'000.0))));
+
+  // A new unit reaches the rows out of view too, once they are seen.
+  unit.set(RateUnit::bits);
+  area.verticalScrollBar()->setValue(0);
+  QApplication::processEvents();
+  EXPECT_EQ(rowOf(0)->downloadLabel()->text(), qs(Format::rate(traffic(1)[0].downloadBytesPerSecond, RateUnit::bits)));
+  EXPECT_FALSE(rowOf(0)->hasPendingRow());
+}
+
 // ---- the chart ------------------------------------------------------------------------------------
 
 class ChartRenderTest : public PageFixture {
@@ -277,6 +336,34 @@ TEST(FixedSizeFigures, SameWidthTextsDoNotLayOutAgainAndWiderOnesStillFit) {
   QApplication::processEvents();
   EXPECT_GE(primary->width(), reserved);
   EXPECT_LT(primary->width(), primary->fontMetrics().horizontalAdvance(wide));
+}
+
+TEST(FixedSizeFigures, AVerdictOfTheSameHeightDoesNotLayThePageOutAgain) {
+  QWidget host;
+  auto* column = new QVBoxLayout(&host);
+  auto* header = new DetailHeaderView(CardKind::cpu, nullptr);
+  column->addWidget(header);
+  column->addStretch(1);
+  host.resize(600, 300);
+  header->setVerdict(Verdict{CardKind::cpu, Severity::ok, "İşlemci rahat, kullanım %12."});
+  host.show();
+  for (int i = 0; i < 3; ++i) QApplication::processEvents();  // the sentence, the header, the host
+  const int oneLine = header->sentenceLabel()->height();
+
+  LayoutRequests requests(&host);
+  header->setVerdict(Verdict{CardKind::cpu, Severity::ok, "İşlemci rahat, kullanım %47."});
+  QApplication::processEvents();
+  EXPECT_EQ(requests.count, 0);
+  EXPECT_EQ(header->sentenceLabel()->text(), QString::fromUtf8("İşlemci rahat, kullanım %47."));
+
+  // A sentence that wraps onto more lines still makes room for itself.
+  std::string longer = "İşlemci uzun süredir yoğun çalışıyor, kullanım %97.";
+  for (int i = 0; i < 6; ++i) longer += " En çok kullanan: Çok uzun adlı bir uygulama.";
+  header->setVerdict(Verdict{CardKind::cpu, Severity::warning, longer});
+  for (int i = 0; i < 3; ++i) QApplication::processEvents();
+  EXPECT_GT(requests.count, 0);
+  EXPECT_GT(header->sentenceLabel()->height(), 2 * oneLine);
+  EXPECT_GE(header->height(), header->sentenceLabel()->height());
 }
 
 }  // namespace
