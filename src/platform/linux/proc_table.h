@@ -158,6 +158,7 @@ class ProcTable {
   mutable std::unordered_map<int32_t, std::optional<ProcFacts>> facts_;
   uint32_t round_ = 0;
   size_t readThisRound_ = 0;
+  size_t keptThisRound_ = 0;  // kept entries read (or first kept) in this round
   size_t keepLimit_ = 0;
   bool keepFiles_ = true;
 };

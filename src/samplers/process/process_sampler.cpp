@@ -152,7 +152,7 @@ SampleResult<ProcessListSnapshot> ProcessSampler::sample() {
 
   for (size_t i = 0; i < count; ++i) {
     const int32_t pid = pidBuffer_[i];
-    if (auto it = unreadable_.find(pid); it != unreadable_.end()) {
+    if (auto it = unreadable_.empty() ? unreadable_.end() : unreadable_.find(pid); it != unreadable_.end()) {
       if (now >= it->second.lastAttempt && now - it->second.lastAttempt < kRetryRefusedNanos) {
         it->second.seen = generation_;
         ++unreadableCount;
@@ -167,7 +167,7 @@ SampleResult<ProcessListSnapshot> ProcessSampler::sample() {
       }
       continue;
     }
-    unreadable_.erase(pid);
+    if (!unreadable_.empty()) unreadable_.erase(pid);
     const platform::ProcessUsage& u = usage.value();
     ++readable;
 
