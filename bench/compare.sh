@@ -50,9 +50,9 @@ KOVRA=$BUILD/src/kovra
 PROBE=$BUILD/bench/bench_probe
 
 WORK=$(mktemp -d /tmp/kovra-compare-XXXXXX)
-IDLE_PGID=""
+source scripts/lib/idle_processes.sh
 cleanup() {
-  [[ -n $IDLE_PGID ]] && kill -KILL -- "-$IDLE_PGID" 2>/dev/null || true
+  idle_processes_stop
   pkill -KILL -s 0 -x btop 2>/dev/null || true
   rm -rf "$WORK"
 }
@@ -162,16 +162,7 @@ median() { printf '%s\n' "$@" | sort -g | awk '{a[NR]=$1} END {print (NR%2 ? a[(
 echo "machine: $(nproc) cores, $(uname -r); rounds: $ROUNDS"
 
 # --- scale: idle processes of our own, in one process group --------------------------------------
-before=$(ls /proc | grep -c '^[0-9]')
-# setsid forks when it leads a process group already: the group is the one the new shell reports.
-setsid bash -c "echo \$\$ >$WORK/idle.pgid; for i in \$(seq $PROCS); do sleep 1000000 & done; wait" </dev/null >/dev/null 2>&1 &
-disown  # its end, killed below, is no news
-for _ in $(seq 100); do [[ -s $WORK/idle.pgid ]] && break; sleep 0.05; done
-IDLE_PGID=$(cat "$WORK/idle.pgid")
-for _ in $(seq 300); do
-  (( $(ls /proc | grep -c '^[0-9]') >= before + PROCS )) && break
-  sleep 0.1
-done
+idle_processes_start "$PROCS" "$WORK"
 echo "processes: $(ls /proc | grep -c '^[0-9]')"
 
 # --- process refresh, first reading, dump ---------------------------------------------------------
@@ -196,8 +187,7 @@ for r in $(seq "$ROUNDS"); do
   dump+=("$d"); echo "round $r: kovra --dump   ${d} ms wall"
 done
 
-kill -KILL -- "-$IDLE_PGID" 2>/dev/null || true
-IDLE_PGID=""
+idle_processes_stop
 
 # --- home scan -------------------------------------------------------------------------------------
 declare -A warm cold

@@ -3,16 +3,25 @@
 # second across all its threads, and resident memory, measured from /proc over a run under a
 # private virtual X server with a stand-in tray host on a private session bus.
 #
-# Usage: bench/idle_cost.sh [minutes, default 10] [tray|cpu]
+# Usage: bench/idle_cost.sh [minutes, default 10] [tray|cpu] [extra processes, default $PROCESSES or 0]
 #   tray  only the tray item is shown (goals: <= 0.05 % of one core, <= 2 wake-ups/s, RSS <= 60 MB)
-#   cpu   the main window is open on the CPU page as well (goal: <= 2 % of one core)
+#   cpu   the main window is open on the CPU page as well (goal: <= 2 % of one core, also with
+#         about 2,000 processes: bench/idle_cost.sh 2 cpu 2000)
+# The extra processes are idle ones of the script's own, in one process group ended at exit.
 set -euo pipefail
 
 minutes=${1:-10}
 mode=${2:-tray}
+processes=${3:-${PROCESSES:-0}}
 source "$(dirname "$0")/../scripts/lib/virtual_session.sh"
+source "$(dirname "$0")/../scripts/lib/idle_processes.sh"
 session_build kovra kovra_sni_watcher
 session_start bus
+
+if ((processes > 0)); then
+  idle_processes_start "$processes" "$work"
+  session_pids+=("$idle_pgid")
+fi
 
 session_spawn "$build/bench/kovra_sni_watcher" >"$work/watcher.log" 2>&1
 for _ in $(seq 100); do grep -q ready "$work/watcher.log" 2>/dev/null && break; sleep 0.1; done
@@ -48,9 +57,10 @@ rss=$(awk '/^VmRSS/ {print $2}' "/proc/$pid/status")
 threads=$(ls "/proc/$pid/task" | wc -l)
 
 awk -v mode="$mode" -v t0="$t0" -v t1="$t1" -v c0="$c0" -v c1="$c1" \
-    -v n0="$n0" -v n1="$n1" -v hz="$ticks" -v rss="$rss" -v threads="$threads" 'BEGIN {
+    -v n0="$n0" -v n1="$n1" -v hz="$ticks" -v rss="$rss" -v threads="$threads" \
+    -v procs="$(ls /proc | grep -c '^[0-9]')" 'BEGIN {
   d = t1 - t0
-  printf "mode: %s, measured %.0f s, %d threads\n", mode, d, threads
+  printf "mode: %s, measured %.0f s, %d threads, %d processes on the machine\n", mode, d, threads, procs
   printf "cpu: %.4f %% of one core (scheduler time; %.3f %% from clock ticks)\n", 100 * (n1 - n0) / 1e9 / d, 100 * (c1 - c0) / hz / d
   printf "rss: %.1f MB\n", rss / 1024
 }'
@@ -72,4 +82,5 @@ awk -v d="$(awk -v a="$t0" -v b="$t1" 'BEGIN {print b - a}')" '
     print "per second by thread:          wake-ups preemptions"
     for (i = 1; i <= n; i++) print rows[i]
   }' "$work/threads0" "$work/threads1"
+echo "load average: $(cut -d' ' -f1-3 /proc/loadavg)"
 grep -c registered "$work/watcher.log" | awk '{print "tray registrations seen by the watcher: " $1}'

@@ -1,5 +1,8 @@
 #include "ui/pages/app_list_view.h"
 
+#include <QAbstractScrollArea>
+#include <QAccessible>
+#include <QEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -106,13 +109,31 @@ void AppRowButton::setContent(const QIcon& icon, const QString& name, const QStr
     chevron.setDevicePixelRatio(devicePixelRatioF());
     chevron_->setPixmap(chevron);
   }
+  pending_.reset();
   if (name_->text() != name || value_->text() != value) {
     setTextIfChanged(name_, name);
     setTextIfChanged(value_, value);
     name_->setToolTip(name);
-    setAccessibleName(name + ", " + value);
   }
+  setAccessibleLine(name, value);
   bar_->setFraction(fraction);
+}
+
+void AppRowButton::setAccessibleLine(const QString& name, const QString& value) {
+  const QString line = name + ", " + value;
+  if (accessibleName() != line) setAccessibleName(line);
+}
+
+void AppRowButton::setPendingContent(const QString& name, const QString& value, double fraction) {
+  pending_ = Line{name, value, fraction};
+  // A screen reader may read rows out of view: with one listening, their names stay current.
+  if (QAccessible::isActive()) setAccessibleLine(name, value);
+}
+
+void AppRowButton::showPendingContent() {
+  if (!pending_) return;
+  const Line line = std::move(*pending_);
+  setContent(QIcon(), line.name, line.value, line.fraction, expanded_.value_or(false));
 }
 
 void AppRowButton::paintEvent(QPaintEvent*) {
@@ -368,7 +389,6 @@ void AppListView::reload() {
       connect(view, &AppRowView::confirmForceRequested, this, &AppListView::confirmForce);
       connect(view, &AppRowView::cancelForceRequested, this, &AppListView::cancelForce);
     }
-    view->setRow(r, state_.isExpanded(id), state_.forceArmedID() == id, state_.note(id));
   }
   if (order != order_) {
     // Re-sorted or changed: the kept widgets move into the new order.
@@ -378,12 +398,82 @@ void AppListView::reload() {
     rowBox_->setRows(widgets);
     order_ = std::move(order);
   }
+  // Collapsed rows keep their height whatever they show, so the rows are in their places now.
+  const std::optional<QRect> viewport = viewportInRows();
+  for (const auto& r : list) {
+    const std::string& id = r.app->id;
+    AppRowView* view = rowsById_[id];
+    const bool expanded = state_.isExpanded(id);
+    const bool plain = !expanded && !view->details()->isVisibleTo(view) && view->isBuilt();
+    if (plain && viewport && !view->geometry().intersects(*viewport)) {
+      view->button()->setPendingContent(qs(r.app->name), qs(r.valueText), r.fraction);
+    } else {
+      view->setRow(r, expanded, state_.forceArmedID() == id, state_.note(id));
+    }
+  }
   const bool empty = order_.empty();
   if (empty_->isVisibleTo(this) != empty) empty_->setVisible(empty);
   if (rowBox_->isVisibleTo(this) == empty) rowBox_->setVisible(!empty);
   const int64_t unreadable = snapshot ? snapshot->unreadableCount : 0;
   if (unreadable > 0) setTextIfChanged(footer_, qs(unreadableFooter(unreadable)));
   if (footer_->isVisibleTo(this) != (unreadable > 0)) footer_->setVisible(unreadable > 0);
+}
+
+int AppListView::pendingRowCount() const {
+  int n = 0;
+  for (const auto& [id, view] : rowsById_) n += view->button()->hasPendingContent() ? 1 : 0;
+  return n;
+}
+
+void AppListView::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  watchViewport();
+  showRowsInView();
+}
+
+void AppListView::watchViewport() {
+  if (viewport_) return;
+  QWidget* viewport = nullptr;
+  for (QWidget* w = parentWidget(); w; w = w->parentWidget()) {
+    if (auto* area = qobject_cast<QAbstractScrollArea*>(w)) {
+      viewport = area->viewport();
+      break;
+    }
+  }
+  if (!viewport) return;
+  viewport_ = viewport;
+  viewport->installEventFilter(this);
+  for (QWidget* w = this; w && w != viewport; w = w->parentWidget()) w->installEventFilter(this);
+  rowBox_->installEventFilter(this);
+}
+
+bool AppListView::eventFilter(QObject* watched, QEvent* event) {
+  switch (event->type()) {
+    case QEvent::Move:
+    case QEvent::Resize:
+      showRowsInView();
+      break;
+    case QEvent::LayoutRequest:
+      // The row column places its rows on this event: look once they are in place.
+      if (watched == rowBox_) QMetaObject::invokeMethod(this, &AppListView::showRowsInView, Qt::QueuedConnection);
+      break;
+    default: break;
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
+std::optional<QRect> AppListView::viewportInRows() const {
+  const QWidget* viewport = viewport_.data();
+  if (viewport == nullptr || !isVisible()) return std::nullopt;
+  return QRect(rowBox_->mapFrom(viewport, QPoint(0, 0)), viewport->size());
+}
+
+void AppListView::showRowsInView() {
+  const std::optional<QRect> viewport = viewportInRows();
+  for (const auto& [id, view] : rowsById_) {
+    if (!view->button()->hasPendingContent()) continue;
+    if (!viewport || view->geometry().intersects(*viewport)) view->button()->showPendingContent();
+  }
 }
 
 std::optional<AppUsage> AppListView::rowApp(const std::string& id) const {

@@ -1,6 +1,9 @@
 #pragma once
 // The list of apps by memory or by processor share: one row per app with its bar, expandable to
 // its processes and the quit controls. Rows are kept per app identifier and updated in place.
+// Inside a scroll area, a collapsed row out of the viewport only keeps its newest line (and, with
+// a screen reader listening, its accessible name current); the labels and the bar take it when
+// the row scrolls into view.
 
 #include <QAbstractButton>
 #include <QPointer>
@@ -36,6 +39,11 @@ class AppRowButton : public QAbstractButton {
  public:
   explicit AppRowButton(QWidget* parent = nullptr);
   void setContent(const QIcon& icon, const QString& name, const QString& value, double fraction, bool expanded);
+  // Keeps the line for later (the row is out of view).
+  void setPendingContent(const QString& name, const QString& value, double fraction);
+  // Shows the kept line, if any.
+  void showPendingContent();
+  bool hasPendingContent() const { return pending_.has_value(); }
   QLabel* nameLabel() const { return name_; }
   QLabel* valueLabel() const { return value_; }
   ProportionBarView* bar() const { return bar_; }
@@ -50,6 +58,14 @@ class AppRowButton : public QAbstractButton {
   QLabel* name_;
   QLabel* value_;
   ProportionBarView* bar_;
+  void setAccessibleLine(const QString& name, const QString& value);
+
+  struct Line {
+    QString name;
+    QString value;
+    double fraction = 0;
+  };
+  std::optional<Line> pending_;
   std::optional<bool> expanded_;
   bool hasIcon_ = false;
 };
@@ -59,6 +75,8 @@ class AppRowView : public QWidget {
  public:
   AppRowView(ArayuzAppMetric metric, const std::string& id, QWidget* parent = nullptr);
   void setRow(const AppListRow& row, bool expanded, bool armed, const ArayuzTerminateNote* note);
+  // Whether setRow has shown this row once.
+  bool isBuilt() const { return built_; }
 
   const std::string& id() const { return id_; }
   AppRowButton* button() const { return button_; }
@@ -127,6 +145,8 @@ class AppListView : public QWidget {
   QLabel* headerLabel() const { return header_; }
   QLabel* emptyLabel() const { return empty_; }
   QLabel* footerLabel() const { return footer_; }
+  // Collapsed rows whose newest line waits for them to scroll into view.
+  int pendingRowCount() const;
 
   // The row actions (also what the row buttons do).
   void toggle(const std::string& id);
@@ -135,8 +155,19 @@ class AppListView : public QWidget {
   void confirmForce(const std::string& id);
   void cancelForce(const std::string& id);
 
+ protected:
+  void showEvent(QShowEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
  private:
   void reload();
+  // Watches the scroll area around the list (and every widget between), so that rows moving
+  // into its viewport, by scrolling, resizing or a layout change, show their newest line.
+  void watchViewport();
+  // The viewport in the row column's coordinates; empty optional when every row counts as in view
+  // (no scroll area around the list, or the list not on screen).
+  std::optional<QRect> viewportInRows() const;
+  void showRowsInView();
   // The answers of the quit and first force-quit dialogs.
   void answerQuit(bool accepted);
   void answerForce(bool accepted);
@@ -151,6 +182,7 @@ class AppListView : public QWidget {
   RowColumn* rowBox_;
   std::map<std::string, AppRowView*> rowsById_;
   std::vector<std::string> order_;
+  QPointer<QWidget> viewport_;
   ObservationToken token_;
 };
 

@@ -130,8 +130,9 @@ KeyValueRowView::KeyValueRowView(const QString& label, const QString& value, QWi
   auto* row = new QHBoxLayout(this);
   row->setContentsMargins(0, 0, 0, 0);
   label_ = makeLabel(label, TextRole::body, this);
-  value_ = makeLabel(value, TextRole::body, this);
+  value_ = makeLabel({}, TextRole::body, this);
   value_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  setTextInFixedSize(value_, value);
   row->addWidget(label_);
   row->addStretch(1);
   row->addWidget(value_);
@@ -140,19 +141,16 @@ KeyValueRowView::KeyValueRowView(const QString& label, const QString& value, QWi
 
 void KeyValueRowView::setValue(const QString& value) {
   if (value_->text() == value) return;
-  value_->setText(value);
+  setTextInFixedSize(value_, value);
   value_->setAccessibleName(label_->text() + ": " + value);
 }
 
 // ---- figures -----------------------------------------------------------------------------------
 
 namespace {
-void reserveWidth(QLabel* label, const QString& widthTemplate) {
-  if (widthTemplate.isEmpty()) {
-    label->setMinimumWidth(0);
-    return;
-  }
-  label->setMinimumWidth(label->fontMetrics().horizontalAdvance(widthTemplate) + 2);
+// The width a figure keeps for its template text (none without one).
+int reservedWidth(const QLabel* label, const QString& widthTemplate) {
+  return widthTemplate.isEmpty() ? 0 : label->fontMetrics().horizontalAdvance(widthTemplate) + 2;
 }
 }  // namespace
 
@@ -162,10 +160,11 @@ BigValueView::BigValueView(const QString& primary, const QString& secondary, int
   auto* row = new QHBoxLayout(this);
   row->setContentsMargins(0, 0, 0, 0);
   row->setSpacing(8);
-  primary_ = new QLabel(primary, this);
+  primary_ = new QLabel(this);
   primary_->setTextFormat(Qt::PlainText);
   setPixelFont(primary_, pixelSize, QFont::DemiBold);
-  reserveWidth(primary_, widthTemplate);
+  reserved_ = reservedWidth(primary_, widthTemplate);
+  setTextInFixedSize(primary_, primary, reserved_);
   secondary_ = makeLabel(secondary, TextRole::secondary, this);
   row->addWidget(primary_, 0, Qt::AlignBaseline);
   row->addWidget(secondary_, 0, Qt::AlignBaseline);
@@ -173,14 +172,17 @@ BigValueView::BigValueView(const QString& primary, const QString& secondary, int
   secondary_->setVisible(!secondary.isEmpty());
 }
 
-void BigValueView::setPrimary(const QString& text) { setTextIfChanged(primary_, text); }
+void BigValueView::setPrimary(const QString& text) { setTextInFixedSize(primary_, text, reserved_); }
 
 void BigValueView::setSecondary(const QString& text) {
   setTextIfChanged(secondary_, text);
   secondary_->setVisible(!text.isEmpty());
 }
 
-void BigValueView::setWidthTemplate(const QString& text) { reserveWidth(primary_, text); }
+void BigValueView::setWidthTemplate(const QString& text) {
+  reserved_ = reservedWidth(primary_, text);
+  setTextInFixedSize(primary_, primary_->text(), reserved_);
+}
 
 QString directionTitle(ArayuzRateDirection direction) {
   return qs(localized(direction == ArayuzRateDirection::download ? "İndirme" : "Yükleme"));
@@ -206,16 +208,20 @@ RateColumnView::RateColumnView(ArayuzRateDirection direction, const QString& tex
   titleRow->addWidget(title);
   titleRow->addStretch(1);
   column->addLayout(titleRow);
-  value_ = new QLabel(text, this);
+  value_ = new QLabel(this);
   value_->setTextFormat(Qt::PlainText);
   setPixelFont(value_, pixelSize, QFont::DemiBold);
-  reserveWidth(value_, widthTemplate);
+  reserved_ = reservedWidth(value_, widthTemplate);
+  setTextInFixedSize(value_, text, reserved_);
   column->addWidget(value_);
   title->setBuddy(value_);
 }
 
-void RateColumnView::setText(const QString& text) { setTextIfChanged(value_, text); }
-void RateColumnView::setWidthTemplate(const QString& text) { reserveWidth(value_, text); }
+void RateColumnView::setText(const QString& text) { setTextInFixedSize(value_, text, reserved_); }
+void RateColumnView::setWidthTemplate(const QString& text) {
+  reserved_ = reservedWidth(value_, text);
+  setTextInFixedSize(value_, value_->text(), reserved_);
+}
 
 // ---- bars and boxes ----------------------------------------------------------------------------
 

@@ -100,6 +100,7 @@ class BigValueView : public QWidget {
  private:
   QLabel* primary_;
   QLabel* secondary_;
+  int reserved_ = 0;
 };
 
 enum class ArayuzRateDirection { download, upload };
@@ -119,6 +120,7 @@ class RateColumnView : public QWidget {
 
  private:
   QLabel* value_;
+  int reserved_ = 0;
 };
 
 // A bar on the track colour, filled to the fraction; no fill without one.

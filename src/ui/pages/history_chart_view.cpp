@@ -77,6 +77,11 @@ void HistoryChartView::setChart(const std::vector<ArayuzSparkSegment>& segments,
   duration_ = duration;
   emptyLabel_->setVisible(segments_.empty());
   updateTopLabel();
+  invalidateRendering();
+}
+
+void HistoryChartView::invalidateRendering() {
+  renderedValid_ = false;
   update();
 }
 
@@ -95,12 +100,66 @@ void HistoryChartView::placeLabels() {
 void HistoryChartView::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
   placeLabels();
+  renderedValid_ = false;
+}
+
+void HistoryChartView::changeEvent(QEvent* event) {
+  QWidget::changeEvent(event);
+  if (event->type() == QEvent::PaletteChange || event->type() == QEvent::StyleChange) invalidateRendering();
 }
 
 QRectF HistoryChartView::plotFrame() const { return QRectF(rect()); }
 
 void HistoryChartView::paintEvent(QPaintEvent*) {
+  const qreal dpr = devicePixelRatioF();
+  const QSize pixels = (QSizeF(size()) * dpr).toSize();
+  if (!renderedValid_ || rendered_.size() != pixels || rendered_.devicePixelRatio() != dpr) {
+    if (rendered_.size() != pixels) rendered_ = QPixmap(pixels);
+    rendered_.setDevicePixelRatio(dpr);
+    rendered_.fill(Qt::transparent);
+    QPainter offscreen(&rendered_);
+    render(offscreen);
+    renderedValid_ = true;
+    ++renderCount_;
+  }
   QPainter painter(this);
+  painter.drawPixmap(0, 0, rendered_);
+  if (!hover_) return;
+  painter.setRenderHint(QPainter::Antialiasing);
+  const QRectF f = plotFrame();
+  Date time;
+  const auto hits = hitsAt(hover_->x(), &time);
+  if (hits.empty()) return;
+  QColor guide = secondaryTextColor(palette());
+  painter.setPen(QPen(guide, 1, Qt::DashLine));
+  painter.drawLine(QPointF(hits.front().at.x(), f.top()), QPointF(hits.front().at.x(), f.bottom()));
+  for (const auto& hit : hits) {
+    painter.setPen(QPen(palette().color(QPalette::Base), 1.5));
+    painter.setBrush(hit.colour);
+    painter.drawEllipse(hit.at, 4, 4);
+  }
+  const QString text = hoverText(*hover_);
+  QFont font = this->font();
+  font.setPixelSize(PageMetrics::kCaption);
+  painter.setFont(font);
+  const QFontMetrics fm(font);
+  QRectF box = fm.boundingRect(QRect(0, 0, 400, 200), 0, text);
+  box.adjust(-6, -4, 6, 4);
+  double x = hits.front().at.x() + 10;
+  if (x + box.width() > f.right()) x = hits.front().at.x() - 10 - box.width();
+  box.moveTopLeft(QPointF(std::max(f.left(), x), f.top() + 18));
+  QColor back = palette().color(QPalette::ToolTipBase);
+  back.setAlphaF(0.95f);
+  QColor border = secondaryTextColor(palette());
+  border.setAlphaF(static_cast<float>(ArayuzChartGeometry::kGridOpacity));
+  painter.setPen(QPen(border, 1));
+  painter.setBrush(back);
+  painter.drawRoundedRect(box, 5, 5);
+  painter.setPen(palette().color(QPalette::ToolTipText));
+  painter.drawText(box.adjusted(6, 4, -6, -4), 0, text);
+}
+
+void HistoryChartView::render(QPainter& painter) const {
   painter.setRenderHint(QPainter::Antialiasing);
   const QRectF f = plotFrame();
   const ArayuzRect frame{f.x(), f.y(), f.width(), f.height()};
@@ -128,41 +187,18 @@ void HistoryChartView::paintEvent(QPaintEvent*) {
       painter.drawPoint(QPointF(points[0].x, points[0].y));
       continue;
     }
-    QPainterPath path(QPointF(points[0].x, points[0].y));
-    for (size_t i = 1; i < points.size(); ++i) path.lineTo(points[i].x, points[i].y);
-    painter.drawPath(path);
+    // Joined strokes of a few hundred points are slow to fill; separate straight pieces whose
+    // square ends cover the joints look the same at this width and are drawn directly.
+    pen.setCapStyle(Qt::SquareCap);
+    painter.setPen(pen);
+    std::vector<QLineF> pieces;
+    pieces.reserve(points.size() - 1);
+    for (size_t i = 1; i < points.size(); ++i) {
+      pieces.emplace_back(points[i - 1].x, points[i - 1].y, points[i].x, points[i].y);
+    }
+    painter.drawLines(pieces.data(), static_cast<int>(pieces.size()));
   }
   painter.restore();
-
-  if (!hover_) return;
-  Date time;
-  const auto hits = hitsAt(hover_->x(), &time);
-  if (hits.empty()) return;
-  QColor guide = secondaryTextColor(palette());
-  painter.setPen(QPen(guide, 1, Qt::DashLine));
-  painter.drawLine(QPointF(hits.front().at.x(), f.top()), QPointF(hits.front().at.x(), f.bottom()));
-  for (const auto& hit : hits) {
-    painter.setPen(QPen(palette().color(QPalette::Base), 1.5));
-    painter.setBrush(hit.colour);
-    painter.drawEllipse(hit.at, 4, 4);
-  }
-  const QString text = hoverText(*hover_);
-  QFont font = this->font();
-  font.setPixelSize(PageMetrics::kCaption);
-  painter.setFont(font);
-  const QFontMetrics fm(font);
-  QRectF box = fm.boundingRect(QRect(0, 0, 400, 200), 0, text);
-  box.adjust(-6, -4, 6, 4);
-  double x = hits.front().at.x() + 10;
-  if (x + box.width() > f.right()) x = hits.front().at.x() - 10 - box.width();
-  box.moveTopLeft(QPointF(std::max(f.left(), x), f.top() + 18));
-  QColor back = palette().color(QPalette::ToolTipBase);
-  back.setAlphaF(0.95f);
-  painter.setPen(QPen(gridColour, 1));
-  painter.setBrush(back);
-  painter.drawRoundedRect(box, 5, 5);
-  painter.setPen(palette().color(QPalette::ToolTipText));
-  painter.drawText(box.adjusted(6, 4, -6, -4), 0, text);
 }
 
 std::vector<HistoryChartView::Hit> HistoryChartView::hitsAt(double x, Date* time) const {

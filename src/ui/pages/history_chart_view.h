@@ -2,7 +2,11 @@
 // The history chart of a detail page, painted from the model's segments, and the "Geçmiş"
 // section around it: range picker, legend, value label and time labels. Hovering the chart
 // shows the value and time under the pointer.
+//
+// The grid and the lines are drawn into a picture kept until the points, the range, the size or
+// the palette change; any other paint (the pointer moving, a neighbour repainting) only copies it.
 
+#include <QPixmap>
 #include <QWidget>
 
 #include <functional>
@@ -41,6 +45,8 @@ class HistoryChartView : public QWidget {
   QLabel* emptyLabel() const { return emptyLabel_; }
   // The text shown for a pointer at `pos` (widget coordinates); empty outside the data.
   QString hoverText(QPointF pos) const;
+  // How many times the grid and lines were drawn (not merely copied) so far.
+  int renderCount() const { return renderCount_; }
 
   QSize sizeHint() const override;
   QSize minimumSizeHint() const override;
@@ -50,6 +56,7 @@ class HistoryChartView : public QWidget {
   void mouseMoveEvent(QMouseEvent* event) override;
   void leaveEvent(QEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
+  void changeEvent(QEvent* event) override;
 
  private:
   struct Hit {
@@ -62,6 +69,8 @@ class HistoryChartView : public QWidget {
   std::vector<Hit> hitsAt(double x, Date* time) const;
   void placeLabels();
   void updateTopLabel();
+  void render(QPainter& painter) const;
+  void invalidateRendering();
 
   std::vector<ArayuzSparkSegment> segments_;
   std::vector<Line> lines_;
@@ -72,6 +81,9 @@ class HistoryChartView : public QWidget {
   std::optional<QPointF> hover_;
   QLabel* topLabel_;
   QLabel* emptyLabel_;
+  QPixmap rendered_;
+  bool renderedValid_ = false;
+  int renderCount_ = 0;
 };
 
 // The "Geçmiş" section bound to the detail model.

@@ -2,6 +2,8 @@
 
 #include <QFrame>
 
+#include <algorithm>
+
 #include "ui/common/colors.h"
 #include "ui/common/icon_cache.h"
 #include "ui/common/symbols.h"
@@ -79,6 +81,19 @@ QLabel* makeSymbolLabel(std::string_view symbol, const QColor& tint, int px, QWi
   auto* label = new QLabel(parent);
   setSymbol(label, symbol, tint, px);
   return label;
+}
+
+void setTextInFixedSize(QLabel* label, const QString& text, int minimumWidth) {
+  if (label->text() != text) label->setText(text);
+  // Measured here: the label's own size hint never falls below its fixed size.
+  const QFontMetrics metrics = label->fontMetrics();
+  const QSize textSize =
+      metrics.boundingRect(QRect(0, 0, 4000, 400), static_cast<int>(label->alignment()), text).size();
+  const QMargins margins = label->contentsMargins();
+  const int around = 2 * label->margin();
+  const QSize size(std::max(textSize.width() + margins.left() + margins.right() + around, minimumWidth),
+                   std::max(textSize.height(), metrics.height()) + margins.top() + margins.bottom() + around);
+  if (label->minimumSize() != size || label->maximumSize() != size) label->setFixedSize(size);
 }
 
 QWidget* makeDivider(QWidget* parent) {

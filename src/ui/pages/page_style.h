@@ -44,6 +44,10 @@ void setSymbol(QLabel* label, std::string_view symbol, const QColor& tint, int p
 inline void setTextIfChanged(QLabel* label, const QString& text) {
   if (label->text() != text) label->setText(text);
 }
+// Sets the text of a one-line label and fixes its size to what the text needs, never narrower than
+// `minimumWidth`. A label of fixed size does not ask its layout to run again when its text
+// changes, so a new text that fits the same width costs a repaint of the label only.
+void setTextInFixedSize(QLabel* label, const QString& text, int minimumWidth = 0);
 QWidget* makeDivider(QWidget* parent = nullptr);
 
 }  // namespace kovra::ui
