@@ -195,11 +195,11 @@ TEST(ProcTable, AProcessReadTwiceInARoundDoesNotStandInForOneNotRead) {
   (void)listAll(t);
   EXPECT_EQ(descriptorsOf({two.pids[1]}), 0u);
   EXPECT_EQ(t.keptCount(), 1u);
-  // A round that reads every kept process keeps them all.
+  // A round that reads every kept process keeps them all (its name file too, once it ran).
   ASSERT_TRUE(t.read(two.pids[0]).ok());
   (void)listAll(t);
   EXPECT_EQ(t.keptCount(), 1u);
-  EXPECT_EQ(descriptorsOf({two.pids[0]}), 1u);
+  EXPECT_GE(descriptorsOf({two.pids[0]}), 1u);
 }
 
 TEST(ProcTable, AFileReadInOnePieceIsStillReadWhole) {
