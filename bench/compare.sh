@@ -256,6 +256,9 @@ echo
 echo "== summary (medians of $ROUNDS rounds) =="
 echo "process refresh CPU per refresh: kovra $mo ms, btop $mb ms, top $mt ms, htop $mh ms"
 echo "  ratio to btop: $(ratio "$mo" "$mb") (goal <= 0.40); to top: $(ratio "$mo" "$mt"); to htop: $(ratio "$mo" "$mh")"
+# Each round's pair ran within seconds of each other: their ratio drifts less with the machine's load.
+per=(); for i in "${!ours[@]}"; do per+=("$(ratio "${ours[$i]}" "${btop[$i]}")"); done
+echo "  ratio to btop round by round: ${per[*]} (median $(median "${per[@]}"))"
 echo "first process reading: $(median "${first[@]}") ms CPU, $(median "${firstwall[@]}") ms wall (goal <= 40 ms)"
 echo "kovra --dump wall time: $(median "${dump[@]}") ms (goal <= 1060 ms)"
 [[ ${SCAN:-yes} == no ]] && exit 0

@@ -32,21 +32,21 @@ std::optional<double> WakePlan::nextWake() const {
   }
   // Tasks are in deadline order: every task due by the earliest end runs in this wake, which comes
   // at the last of their deadlines.
-  const Entry* single = nullptr;
-  double lastDue = 0;
+  // (The earliest deadline is always among them: no window closes before it opens.)
+  double lastDue = tasks_.begin()->first.first;
+  double lastLatest = tasks_.begin()->second.latest;
   size_t due = 0;
   for (const auto& [key, entry] : tasks_) {
     if (key.first > earliestEnd) break;
     lastDue = key.first;
-    single = &entry;
+    lastLatest = entry.latest;
     ++due;
   }
   if (due > 1) return lastDue;
   // A task alone in its window: the one with the tightest window keeps time; any other runs at the
   // end of its window, so that over a few turns it drifts into step with the tighter loops and
   // later shares their wakes.
-  const double tolerance = single->latest - lastDue;
-  return tolerance <= tightest ? lastDue : single->latest;
+  return lastLatest - lastDue <= tightest ? lastDue : lastLatest;
 }
 
 std::optional<WakePlan::Task> WakePlan::popDue(double now) {

@@ -129,19 +129,14 @@ ProcFacts factsOf(const ProcStat& s) {
   return f;
 }
 
-// Copies of environment blocks straight from memory: set once the kernel shows it lacks the
-// call; counted so that a machine that refuses every one (a ptrace policy, a system call filter)
-// stops being asked.
-std::atomic<bool> gMemoryReadMissing{false};
-std::atomic<uint32_t> gMemoryReadRefusals{0};
-std::atomic<bool> gMemoryReadWorked{false};
+// Copies of environment blocks straight from memory stop for good once the kernel shows it lacks
+// the call, or refuses it many times in a row (a ptrace policy that allows only one's own
+// children, a system call filter): the file is then read at once.
+std::atomic<bool> gMemoryReadOff{false};
+std::atomic<uint32_t> gMemoryReadRefusalsInARow{0};
 constexpr uint32_t kMemoryReadRefusalsBeforeGivingUp = 64;
 
-bool memoryReadWorthTrying() {
-  if (gMemoryReadMissing.load(std::memory_order_relaxed)) return false;
-  return gMemoryReadWorked.load(std::memory_order_relaxed) ||
-         gMemoryReadRefusals.load(std::memory_order_relaxed) < kMemoryReadRefusalsBeforeGivingUp;
-}
+bool memoryReadWorthTrying() { return !gMemoryReadOff.load(std::memory_order_relaxed); }
 
 bool isGoneOrRefused(int error) { return error == ENOENT || error == ESRCH || error == EACCES || error == EPERM; }
 
@@ -464,11 +459,14 @@ bool ProcTable::readEnvironment(int32_t pid, const ProcFacts& facts, std::string
     iovec remote{reinterpret_cast<void*>(static_cast<uintptr_t>(facts.envStart)), length};
     ssize_t n = ::process_vm_readv(pid, &local, 1, &remote, 1, 0);
     if (n == static_cast<ssize_t>(length)) {
-      gMemoryReadWorked.store(true, std::memory_order_relaxed);
+      gMemoryReadRefusalsInARow.store(0, std::memory_order_relaxed);
       return true;
     }
-    if (n < 0 && errno == ENOSYS) gMemoryReadMissing = true;
-    if (n < 0 && errno == EPERM) gMemoryReadRefusals.fetch_add(1, std::memory_order_relaxed);
+    if (n < 0 && errno == ENOSYS) gMemoryReadOff = true;
+    if (n < 0 && errno == EPERM &&
+        gMemoryReadRefusalsInARow.fetch_add(1, std::memory_order_relaxed) + 1 >= kMemoryReadRefusalsBeforeGivingUp) {
+      gMemoryReadOff = true;
+    }
   }
   std::string path = std::to_string(pid) + "/environ";
   return readFile(path, out, limit);

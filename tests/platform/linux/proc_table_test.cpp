@@ -182,6 +182,43 @@ TEST(ProcTable, EveryRoundSweepsWhatWasNotRead) {
   EXPECT_EQ(openDescriptors(), before);
 }
 
+TEST(ProcTable, AProcessReadTwiceInARoundDoesNotStandInForOneNotRead) {
+  ProcTable t;
+  ChildGroup two(2);
+  (void)listAll(t);
+  ASSERT_TRUE(t.read(two.pids[0]).ok());
+  ASSERT_TRUE(t.read(two.pids[1]).ok());
+  EXPECT_EQ(descriptorsOf(two.pids), 2u);
+  (void)listAll(t);
+  ASSERT_TRUE(t.read(two.pids[0]).ok());
+  ASSERT_TRUE(t.read(two.pids[0]).ok());
+  (void)listAll(t);
+  EXPECT_EQ(descriptorsOf({two.pids[1]}), 0u);
+  EXPECT_EQ(t.keptCount(), 1u);
+  // A round that reads every kept process keeps them all (its name file too, once it ran).
+  ASSERT_TRUE(t.read(two.pids[0]).ok());
+  (void)listAll(t);
+  EXPECT_EQ(t.keptCount(), 1u);
+  EXPECT_GE(descriptorsOf({two.pids[0]}), 1u);
+}
+
+TEST(ProcTable, AFileReadInOnePieceIsStillReadWhole) {
+  testing::TempDir dir;
+  const std::string big(10000, 'x');
+  const std::string page(4096, 'y');
+  dir.write("7/cgroup", big);
+  dir.write("7/status", page);
+  ProcTable t(dir.path());
+  std::string got;
+  ASSERT_TRUE(t.readPiece("7/cgroup", got));
+  EXPECT_EQ(got, big);
+  ASSERT_TRUE(t.readPiece("7/status", got));
+  EXPECT_EQ(got, page);
+  ASSERT_TRUE(t.readPiece("7/cgroup", got, 5000));
+  EXPECT_EQ(got, big.substr(0, 5000));
+  EXPECT_FALSE(t.readPiece("8/cgroup", got));
+}
+
 TEST(ProcTable, AnIdleProcessIsReadWithoutItsStatAndAnExecIsNoticed) {
   ProcTable t;
   if (t.cpuSource() != CpuTimeSource::processClock) GTEST_SKIP() << "no per-process CPU clock";
