@@ -348,6 +348,11 @@ AppListView::AppListView(ArayuzAppMetric metric, Store& store,
   reload();
 }
 
+AppListView::~AppListView() {
+  // The watcher calls back into this list: it goes first, before the rows it reads.
+  delete viewport_;
+}
+
 std::vector<AppRowView*> AppListView::rows() const {
   std::vector<AppRowView*> out;
   out.reserve(order_.size());

@@ -138,6 +138,7 @@ class AppListView : public QWidget {
   // `processes` (the detail model's copy of the process list) and `store` must outlive the view.
   AppListView(ArayuzAppMetric metric, Store& store, const Observable<std::optional<ProcessListSnapshot>>& processes,
               QWidget* parent = nullptr);
+  ~AppListView() override;
 
   const AppListState& state() const { return state_; }
   // Rows in their current order.

@@ -142,6 +142,11 @@ AppNetworkListView::AppNetworkListView(const Observable<std::optional<std::vecto
   reload();
 }
 
+AppNetworkListView::~AppNetworkListView() {
+  // The watcher calls back into this list: it goes first, before the rows it reads.
+  delete viewport_;
+}
+
 std::vector<AppNetworkRowView*> AppNetworkListView::rows() const {
   std::vector<AppNetworkRowView*> out;
   for (const auto& id : order_) out.push_back(rowsById_.at(id));

@@ -58,6 +58,7 @@ class AppNetworkListView : public QWidget {
   // Both observables (the detail model's) must outlive the view.
   AppNetworkListView(const Observable<std::optional<std::vector<AppNetworkUsage>>>& rows,
                      const Observable<RateUnit>& unit, QWidget* parent = nullptr);
+  ~AppNetworkListView() override;
 
   std::vector<AppNetworkRowView*> rows() const;
   QWidget* measuringView() const { return measuring_; }
