@@ -34,7 +34,8 @@ ProcessListSnapshot manyApps(int round) {
 QString valueOf(AppListView* list, const std::string& id) { return list->row(id)->button()->valueLabel()->text(); }
 
 QString expectedValue(int app, int round) {
-  const auto& a = manyApps(round).apps[static_cast<size_t>(app)];
+  const ProcessListSnapshot snapshot = manyApps(round);
+  const AppUsage& a = snapshot.apps[static_cast<size_t>(app)];
   return qs(appValueText(ArayuzAppMetric::memory, a.footprintBytes, a.cpuFraction));
 }
 
