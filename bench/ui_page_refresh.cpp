@@ -106,16 +106,22 @@ World& world() {
   return w;
 }
 
-// One tick with fresh readings: the readings arrive outside the measured time (they are the
-// store's work); the model copy, the page's widget updates, layout and painting are measured.
-void BM_PageRefresh(benchmark::State& state) {
-  auto& w = world();
-  const auto card = static_cast<CardKind>(state.range(0));
+// The page of `card` at the main window's default size, laid out and painted once.
+std::unique_ptr<QWidget> showPage(World& w, CardKind card) {
   std::unique_ptr<QWidget> page(
       ui::makeDetailPage(card, ui::PageContext{*w.store, *w.detail, *w.dashboard, w.executor, false}));
   page->resize(820, 760);
   page->show();
   QApplication::processEvents();
+  return page;
+}
+
+// One tick with fresh readings: the readings arrive outside the measured time (they are the
+// store's work); the model copy, the page's widget updates, layout and painting are measured.
+void BM_PageRefresh(benchmark::State& state) {
+  auto& w = world();
+  const auto card = static_cast<CardKind>(state.range(0));
+  auto page = showPage(w, card);
   for (auto _ : state) {
     state.PauseTiming();
     w.executor.advance(3);  // a process reading and new history points land
@@ -131,11 +137,7 @@ void BM_PageRefreshParts(benchmark::State& state) {
   auto& w = world();
   const auto card = static_cast<CardKind>(state.range(0));
   const bool paint = state.range(1) != 0;
-  std::unique_ptr<QWidget> page(
-      ui::makeDetailPage(card, ui::PageContext{*w.store, *w.detail, *w.dashboard, w.executor, false}));
-  page->resize(820, 760);
-  page->show();
-  QApplication::processEvents();
+  auto page = showPage(w, card);
   for (auto _ : state) {
     state.PauseTiming();
     w.executor.advance(3);

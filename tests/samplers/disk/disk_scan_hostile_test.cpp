@@ -4,7 +4,6 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <sys/statfs.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -12,6 +11,7 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "disk_scan_tree_support.h"
 #include "samplers/disk/disk_scanner.h"
 
 namespace kovra {
@@ -19,28 +19,6 @@ namespace {
 
 constexpr int kDepth = 20000;
 constexpr int kWide = 100000;
-
-// Prefers a memory file system: a hundred thousand files are created in a blink there.
-std::string makeBase() {
-  std::string tmpl = "/dev/shm/kovra-hostile-XXXXXX";
-  struct statfs sfs {};
-  if (::statfs("/dev/shm", &sfs) != 0 || ::mkdtemp(tmpl.data()) == nullptr)
-    tmpl = (std::filesystem::temp_directory_path() / "kovra-hostile-XXXXXX").string(), ::mkdtemp(tmpl.data());
-  return tmpl;
-}
-
-// Removes a chain too deep for any path: lifts the chain one level at a time.
-void removeDeepChain(int baseFd) {
-  for (;;) {
-    int top = ::openat(baseFd, "deep", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (top < 0) return;
-    bool lifted = ::renameat(top, "d", baseFd, "next") == 0;
-    ::close(top);
-    if (!lifted) return;
-    ::unlinkat(baseFd, "deep", AT_REMOVEDIR);
-    ::renameat(baseFd, "next", baseFd, "deep");
-  }
-}
 
 int openFdCount() {
   int n = 0;
@@ -52,7 +30,7 @@ int openFdCount() {
 }
 
 TEST(DiskScanHostile, DeepWideAndOddlyNamedTreeScans) {
-  std::string base = makeBase();
+  std::string base = testing::makeScratchFolder("kovra-hostile");
   ASSERT_FALSE(base.empty());
   int baseFd = ::open(base.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   ASSERT_GE(baseFd, 0);
@@ -103,7 +81,7 @@ TEST(DiskScanHostile, DeepWideAndOddlyNamedTreeScans) {
   DiskScanner pooled([] { return std::shared_ptr<FileSystem>(makeFileSystem()); }, steadyScanClock(), 4);
   auto p = pooled.scan(base, {}, {});
 
-  removeDeepChain(baseFd);
+  testing::removeDeepChain(baseFd);
   ::close(baseFd);
   std::error_code ec;
   std::filesystem::remove_all(base, ec);

@@ -89,26 +89,10 @@ TEST(DiskScanPool, CancellingStopsTheWorkers) {
   EXPECT_TRUE(cancelled.error().isCancelled());
 }
 
-// Removes a chain too deep for any path, one level at a time from the top.
-void removeChain(int baseFd) {
-  for (;;) {
-    int top = ::openat(baseFd, "deep", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (top < 0) return;
-    bool lifted = ::renameat(top, "d", baseFd, "next") == 0;
-    ::close(top);
-    if (!lifted) return;
-    ::unlinkat(baseFd, "deep", AT_REMOVEDIR);
-    ::renameat(baseFd, "next", baseFd, "deep");
-  }
-}
-
 TEST(DiskScanPool, AWalkCancelledAtTheBottomOfAHundredThousandFoldersEndsCleanly) {
   constexpr int kDepth = 100000;
-  std::string base = "/dev/shm/kovra-deep-XXXXXX";
-  if (::mkdtemp(base.data()) == nullptr) {
-    base = (std::filesystem::temp_directory_path() / "kovra-deep-XXXXXX").string();
-    ASSERT_NE(::mkdtemp(base.data()), nullptr);
-  }
+  std::string base = testing::makeScratchFolder("kovra-deep");
+  ASSERT_FALSE(base.empty());
   int baseFd = ::open(base.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   ASSERT_GE(baseFd, 0);
   ASSERT_EQ(::mkdirat(baseFd, "deep", 0755), 0);
@@ -128,7 +112,7 @@ TEST(DiskScanPool, AWalkCancelledAtTheBottomOfAHundredThousandFoldersEndsCleanly
     if (++*reads >= kDepth) stop.request_stop();
     return uint64_t{0};
   });
-  removeChain(baseFd);
+  testing::removeDeepChain(baseFd);
   ::close(baseFd);
   std::error_code ec;
   std::filesystem::remove_all(base, ec);

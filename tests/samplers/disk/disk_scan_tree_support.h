@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <functional>
 #include <optional>
+#include <cstdlib>
 #include <stdexcept>
 #include <string>
 
@@ -71,6 +72,28 @@ inline std::optional<std::string> inChild(const std::function<std::string()>& st
     return std::nullopt;
   }
   return out;
+}
+
+// A new empty folder, on the memory file system when there is one (a hundred thousand folders
+// are made and removed in a blink there); empty when none could be made.
+inline std::string makeScratchFolder(const std::string& name) {
+  std::string path = "/dev/shm/" + name + "-XXXXXX";
+  if (::mkdtemp(path.data()) != nullptr) return path;
+  path = (std::filesystem::temp_directory_path() / (name + "-XXXXXX")).string();
+  return ::mkdtemp(path.data()) != nullptr ? path : std::string();
+}
+
+// Removes a chain deep/d/d/… under `baseFd`, too deep for any path: lifts it one level at a time.
+inline void removeDeepChain(int baseFd) {
+  for (;;) {
+    int top = ::openat(baseFd, "deep", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (top < 0) return;
+    bool lifted = ::renameat(top, "d", baseFd, "next") == 0;
+    ::close(top);
+    if (!lifted) return;
+    ::unlinkat(baseFd, "deep", AT_REMOVEDIR);
+    ::renameat(baseFd, "next", baseFd, "deep");
+  }
 }
 
 }  // namespace kovra::testing

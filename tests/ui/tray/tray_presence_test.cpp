@@ -89,6 +89,13 @@ class TrayPresenceTest : public kovra::testing::StoreFixture {
     if (reply.arguments().isEmpty()) return {};
     return qdbus_cast<QVariantMap>(reply.arguments().constFirst());
   }
+  // The introspection data panels read the signatures from.
+  QString introspect(const QString& path) {
+    return itemCall(path, QStringLiteral("org.freedesktop.DBus.Introspectable"), QStringLiteral("Introspect"))
+        .arguments()
+        .value(0)
+        .toString();
+  }
   QVariant property(const QString& name) {
     auto reply = itemCall(QStringLiteral("/StatusNotifierItem"), QStringLiteral("org.freedesktop.DBus.Properties"),
                           QStringLiteral("Get"), {QStringLiteral("org.kde.StatusNotifierItem"), name});
@@ -170,11 +177,7 @@ TEST_F(TrayPresenceTest, AnswersPropertiesAndServesItsMenu) {
   EXPECT_TRUE(sizes.contains(16) && sizes.contains(22) && sizes.contains(24));
 
   // Panels read the signatures from the introspection data.
-  auto xml = itemCall(QStringLiteral("/StatusNotifierItem"), QStringLiteral("org.freedesktop.DBus.Introspectable"),
-                      QStringLiteral("Introspect"))
-                 .arguments()
-                 .value(0)
-                 .toString();
+  auto xml = introspect(QStringLiteral("/StatusNotifierItem"));
   EXPECT_TRUE(xml.contains(QStringLiteral("<property name=\"IconPixmap\" type=\"a(iiay)\" access=\"read\"")))
       << xml.toStdString();
   EXPECT_TRUE(xml.contains(QStringLiteral("<property name=\"ToolTip\" type=\"(sa(iiay)ss)\" access=\"read\"")));
@@ -191,10 +194,7 @@ TEST_F(TrayPresenceTest, AnswersPropertiesAndServesItsMenu) {
   for (const auto& child : layout.children) labels.push_back(child.properties.value(QStringLiteral("label")).toString());
   EXPECT_EQ(labels, (QStringList{QStringLiteral("Pencereyi aç"), QStringLiteral("Ayarlar…"), QStringLiteral("Çık")}));
 
-  auto menuXml = itemCall(menuPath, QStringLiteral("org.freedesktop.DBus.Introspectable"), QStringLiteral("Introspect"))
-                     .arguments()
-                     .value(0)
-                     .toString();
+  auto menuXml = introspect(menuPath);
   EXPECT_TRUE(menuXml.contains(QStringLiteral("<arg name=\"layout\" type=\"(ia{sv}av)\" direction=\"out\"/>")))
       << menuXml.toStdString();
   EXPECT_TRUE(menuXml.contains(QStringLiteral("<method name=\"EventGroup\">")));
