@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "platform/linux/proc_child.h"
+#include "support/open_descriptors.h"
 #include "support/temp_dir.h"
 
 namespace kovra::linux_proc {
@@ -109,15 +110,6 @@ struct ChildGroup {
   }
 };
 
-size_t openDescriptors() {
-  size_t n = 0;
-  if (DIR* d = ::opendir("/proc/self/fd")) {
-    while (::readdir(d) != nullptr) ++n;
-    ::closedir(d);
-  }
-  return n;
-}
-
 // One round of the sampler: list, then read every listed pid (and any extra ones).
 size_t round(ProcTable& t, std::vector<int32_t> extra = {}) {
   auto pids = listAll(t);
@@ -145,7 +137,7 @@ size_t descriptorsOf(const std::vector<pid_t>& pids) {
 }
 
 TEST(ProcTable, EveryRoundSweepsWhatWasNotRead) {
-  const size_t before = openDescriptors();
+  const int before = testing::openDescriptorCount();
   {
     ProcTable t;
     // One kept process exits while a pid that cannot be read shows up: the failed read must not
@@ -179,7 +171,7 @@ TEST(ProcTable, EveryRoundSweepsWhatWasNotRead) {
     }
     EXPECT_EQ(descriptorsOf(five.pids), 0u);
   }
-  EXPECT_EQ(openDescriptors(), before);
+  EXPECT_EQ(testing::openDescriptorCount(), before);
 }
 
 TEST(ProcTable, AProcessReadTwiceInARoundDoesNotStandInForOneNotRead) {

@@ -1,7 +1,6 @@
 // A hostile tree: very deep, very wide, with names that are not text. The scan must finish
 // without exhausting the stack or the process's file handles.
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -13,21 +12,13 @@
 
 #include "disk_scan_tree_support.h"
 #include "samplers/disk/disk_scanner.h"
+#include "support/open_descriptors.h"
 
 namespace kovra {
 namespace {
 
 constexpr int kDepth = 20000;
 constexpr int kWide = 100000;
-
-int openFdCount() {
-  int n = 0;
-  if (DIR* d = ::opendir("/proc/self/fd")) {
-    while (::readdir(d) != nullptr) ++n;
-    ::closedir(d);
-  }
-  return n;
-}
 
 TEST(DiskScanHostile, DeepWideAndOddlyNamedTreeScans) {
   std::string base = testing::makeScratchFolder("kovra-hostile");
@@ -64,7 +55,7 @@ TEST(DiskScanHostile, DeepWideAndOddlyNamedTreeScans) {
   }
   ::close(wide);
 
-  int before = openFdCount();
+  int before = testing::openDescriptorCount();
   int maxFds = before;
   int64_t calls = 0;
   auto clock = std::make_shared<uint64_t>(0);
@@ -74,7 +65,7 @@ TEST(DiskScanHostile, DeepWideAndOddlyNamedTreeScans) {
       base,
       [&](const DiskScanProgress&) {
         ++calls;
-        maxFds = std::max(maxFds, openFdCount());
+        maxFds = std::max(maxFds, testing::openDescriptorCount());
       },
       {});
   // The pooled walk gives the same result on it.
