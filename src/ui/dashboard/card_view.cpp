@@ -9,35 +9,12 @@
 #include "ui/dashboard/label_style.h"
 #include "ui/dashboard/sparkline_view.h"
 #include "ui/dashboard/status_badge_view.h"
-#include "ui/dashboard/value_views.h"
 
 namespace kovra::ui {
-namespace {
 
-QWidget* makeValueArea(CardKind card, const ArayuzDashboardModel& model, const CardMetrics& m, QWidget* parent) {
-  switch (card) {
-    case CardKind::memory: return new MemoryValueView(model, m, parent);
-    case CardKind::network: return new NetworkValueView(model, m, parent);
-    case CardKind::disk: return new DiskValueView(model, m, parent);
-    case CardKind::cpu: return new CPUValueView(model, m, parent);
-  }
-  return new QWidget(parent);
-}
-
-std::optional<ArayuzSparkKind> sparkKind(CardKind card) {
-  switch (card) {
-    case CardKind::memory: return ArayuzSparkKind::memory;
-    case CardKind::network: return ArayuzSparkKind::network;
-    case CardKind::cpu: return ArayuzSparkKind::cpu;
-    case CardKind::disk: return std::nullopt;
-  }
-  return std::nullopt;
-}
-
-}  // namespace
-
-CardView::CardView(CardKind card, const ArayuzDashboardModel& model, ArayuzCardSize size, QWidget* parent)
-    : CardButton(size, parent), card_(card) {
+CardView::CardView(const CardRow& row, const ArayuzDashboardModel& model, ArayuzCardSize size, QWidget* parent)
+    : CardButton(size, parent), card_(row.card) {
+  const CardKind card = row.card;
   const CardMetrics& m = metrics();
   const QString title = qstr(ArayuzCardInfo::title(card));
   setText(title);
@@ -57,10 +34,10 @@ CardView::CardView(CardKind card, const ArayuzDashboardModel& model, ArayuzCardS
   header->addWidget(badge_);
   layout->addLayout(header);
 
-  valueArea_ = makeValueArea(card, model, m, this);
+  valueArea_ = row.valueArea(model, m, this);
   layout->addWidget(valueArea_);
 
-  if (auto kind = sparkKind(card)) {
+  if (const auto& kind = row.spark) {
     spark_ = new SparklineView(m.sparkHeight, this);
     spark_->setSegments(model.spark(*kind).value());
     layout->addWidget(spark_);

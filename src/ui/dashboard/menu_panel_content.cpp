@@ -15,14 +15,14 @@
 
 namespace kovra::ui {
 
-MenuPanelContent::MenuPanelContent(Store&, ArayuzDashboardModel& model, QWidget* parent) : QWidget(parent) {
+MenuPanelContent::MenuPanelContent(Store&, ArayuzDashboardModel& model, CardRows cards, QWidget* parent) : QWidget(parent) {
   setObjectName(QStringLiteral("menu-panel-content"));
   setFixedWidth(kWidth);
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(12, 12, 12, 12);
   layout->setSpacing(10);
   headline_ = new StoreHeadlineBandView(model, ArayuzCardSize::compact, true, this);
-  grid_ = new CardGridView(model, ArayuzCardSize::compact, 10, this);
+  grid_ = new CardGridView(cards, model, ArayuzCardSize::compact, 10, this);
   battery_ = new BatteryStripView(model, ArayuzCardSize::compact, this);
   auto* divider = new QFrame(this);
   divider->setFrameShape(QFrame::HLine);

@@ -155,7 +155,7 @@ DiskValueView::DiskValueView(const ArayuzDashboardModel& model, const CardMetric
   tokens_.push_back(model.diskFreeText().subscribe([this](const std::string& s) { setTextIfChanged(free_, qstr(s)); }));
   tokens_.push_back(model.diskTotalLine().subscribe([this](const std::string& s) { setTextIfChanged(total_, qstr(s)); }));
   tokens_.push_back(model.diskUsedFraction().subscribe([this](const std::optional<double>&) { updateFill(); }));
-  tokens_.push_back(model.diskVerdict().subscribe([this](const Verdict&) { updateFill(); }));
+  tokens_.push_back(model.verdict(CardKind::disk).subscribe([this](const Verdict&) { updateFill(); }));
 }
 
 void DiskValueView::changeEvent(QEvent* event) {
@@ -172,7 +172,7 @@ void DiskValueView::updateFill() {
   }
   setTextIfChanged(percent_, text);
   bar_->setFraction(used.value_or(0));
-  bar_->setColor(severityColor(model_.diskVerdict()->severity, palette()));
+  bar_->setColor(severityColor(model_.verdict(CardKind::disk)->severity, palette()));
   bar_->setAccessibleDescription(text);
 }
 

@@ -392,7 +392,7 @@ DiskPageView::DiskPageView(Store& store, ArayuzDetailModel& detail, QWidget* par
   addContent(scan_);
 
   tokens_.push_back(detail_.disk().subscribe([this](const auto&) { reload(); }));
-  tokens_.push_back(detail_.diskVerdict().subscribe([this](const auto&) { reload(); }));
+  tokens_.push_back(detail_.verdict(CardKind::disk).subscribe([this](const auto&) { reload(); }));
   detail_.activate(CardKind::disk);
   reload();
 }
@@ -400,7 +400,7 @@ DiskPageView::DiskPageView(Store& store, ArayuzDetailModel& detail, QWidget* par
 DiskPageView::~DiskPageView() { detail_.deactivate(CardKind::disk); }
 
 void DiskPageView::reload() {
-  const auto& verdict = detail_.diskVerdict().value();
+  const auto& verdict = detail_.verdict(CardKind::disk).value();
   header_->setVerdict(verdict);
   const auto& disk = detail_.disk().value();
   const QString dash = QString::fromUtf8("—");

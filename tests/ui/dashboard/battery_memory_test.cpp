@@ -6,6 +6,7 @@
 #include "core/format.h"
 #include "dashboard_fixture.h"
 #include "ui/common/colors.h"
+#include "ui/pages/card_table.h"
 #include "ui/dashboard/battery_strip_view.h"
 #include "ui/dashboard/dashboard_view.h"
 #include "ui/dashboard/memory_bar_view.h"
@@ -55,7 +56,7 @@ TEST(BatteryStrip, PowerLineOnlyFromHalfAWatt) {
 using testing::DashboardFixture;
 
 TEST_F(DashboardFixture, BatteryStripAbsentWithoutAReading) {
-  DashboardView view(*store, *model, ArayuzCardSize::compact);
+  DashboardView view(*store, *model, cardTable(), ArayuzCardSize::compact);
   feed();
   EXPECT_FALSE(view.batteryStrip()->isVisibleTo(&view));
   advance(11);

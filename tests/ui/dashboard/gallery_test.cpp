@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include "dashboard_fixture.h"
+#include "ui/pages/card_table.h"
 #include "ui/dashboard/card_view.h"
 #include "ui/dashboard/dashboard_view.h"
 #include "ui/dashboard/menu_panel_content.h"
@@ -77,27 +78,27 @@ TEST_F(Gallery, DashboardAndPanel) {
   battery.cycleCount = 412;
 
   {
-    DashboardView empty(*store, *model, ArayuzCardSize::full);
+    DashboardView empty(*store, *model, cardTable(), ArayuzCardSize::full);
     empty.resize(820, 760);
     save(empty, QStringLiteral("dashboard-empty"));
-    MenuPanelContent panel(*store, *model);
+    MenuPanelContent panel(*store, *model, cardTable());
     panel.adjustSize();
     save(panel, QStringLiteral("panel-empty"));
   }
   feedMinute(battery);
   for (bool dark : {false, true}) {
     const QString suffix = dark ? QStringLiteral("-dark") : QString();
-    DashboardView view(*store, *model, ArayuzCardSize::full);
+    DashboardView view(*store, *model, cardTable(), ArayuzCardSize::full);
     if (dark) view.setPalette(darkPalette());
     view.setAutoFillBackground(true);
     view.resize(820, 760);
     save(view, QStringLiteral("dashboard") + suffix);
-    DashboardView narrow(*store, *model, ArayuzCardSize::full);
+    DashboardView narrow(*store, *model, cardTable(), ArayuzCardSize::full);
     if (dark) narrow.setPalette(darkPalette());
     narrow.setAutoFillBackground(true);
     narrow.resize(640, 760);
     save(narrow, QStringLiteral("dashboard-narrow") + suffix);
-    MenuPanelContent panel(*store, *model);
+    MenuPanelContent panel(*store, *model, cardTable());
     if (dark) panel.setPalette(darkPalette());
     panel.setAutoFillBackground(true);
     panel.adjustSize();
