@@ -26,7 +26,7 @@ namespace kovra {
 
 class LinuxBatteryPlatform : public BatteryPlatform {
  public:
-  explicit LinuxBatteryPlatform(std::string root = linuxfs::sysPath("/class/power_supply"));
+  explicit LinuxBatteryPlatform(std::string root = linuxfs::sysRoot() + "/class/power_supply");
   Result<std::optional<BatteryReading>, std::string> readBattery() override;
 
   static constexpr double kMaxPlausibleWatts = 300;

@@ -25,7 +25,7 @@ class LinuxMemoryPlatform : public MemoryPlatform {
   struct Paths {
     std::string meminfo = "/proc/meminfo";
     std::string pressure = "/proc/pressure/memory";
-    std::string blockDevices = linuxfs::sysPath("/block");
+    std::string blockDevices = linuxfs::sysRoot() + "/block";
   };
 
   LinuxMemoryPlatform();

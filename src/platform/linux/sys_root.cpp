@@ -4,22 +4,16 @@
 
 namespace kovra::linuxfs {
 
-std::string sysRootFrom(const char* value) {
-  std::string root = value != nullptr ? value : "";
+std::string sysRootFrom(const char* variable) {
+  if (variable == nullptr || *variable == '\0') return "/sys";
+  std::string root = variable;
   while (root.size() > 1 && root.back() == '/') root.pop_back();
-  return root.empty() ? std::string("/sys") : root;
+  return root;
 }
 
 const std::string& sysRoot() {
   static const std::string root = sysRootFrom(std::getenv("KOVRA_SYS_ROOT"));
   return root;
-}
-
-std::string sysPath(std::string_view relative) {
-  const std::string& root = sysRoot();
-  std::string path = root == "/" ? std::string() : root;
-  path += relative;
-  return path;
 }
 
 }  // namespace kovra::linuxfs
