@@ -367,8 +367,8 @@ def run_menu_checks(s, kovra, host, cx, cy):
 
 def run_ayatana_checks(s, kovra, cx, cy):
     pid = kovra.proc.pid
-    reply = s.run(["dbus-send", "--session", "--print-reply", "--dest=com.canonical.indicator.application",
-                   "/com/canonical/indicator/application/service", "com.canonical.indicator.application.service.GetApplications"])
+    reply = s.run(["dbus-send", "--session", "--print-reply", "--dest=org.ayatana.indicator.application",
+                   "/org/ayatana/indicator/application/service", "org.ayatana.indicator.application.service.GetApplications"])
     strings = re.findall(r'string "([^"]*)"', reply)
     print("     GetApplications:", strings[:12], flush=True)
     names = [x for x in strings if x.startswith("kovra-")]

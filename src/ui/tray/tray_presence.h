@@ -45,7 +45,7 @@ class TrayPresence : public QObject {
   enum class Mode { none, statusNotifier, systemTray };
 
   // How long start-up waits for a tray before the program is told there is none.
-  static constexpr double kGraceSeconds = 4.0;
+  static constexpr double kGraceSeconds = 6.0;
   // How long a watcher may take to answer a registration.
   static constexpr int kRegisterTimeoutMs = 3000;
 

@@ -255,13 +255,11 @@ TEST_F(WindowsTest, WithoutATrayTheWindowOpensAfterTheGracePeriodAndClosingItQui
   settle();
   EXPECT_TRUE(shell.withoutTray());
   ASSERT_TRUE(shell.mainWindow()->isVisible());
-  int status = -1;
-  QTimer::singleShot(0, [&] {
-    shell.mainWindow()->close();
-    QTimer::singleShot(0, [] { QCoreApplication::exit(42); });
-  });
-  status = QCoreApplication::exec();
-  EXPECT_EQ(status, 0) << "with nothing left on screen the program ends";
+  int quits = 0;
+  QObject::connect(&shell, &Shell::quitRequested, &shell, [&] { ++quits; });
+  shell.mainWindow()->close();
+  settle();
+  EXPECT_EQ(quits, 1) << "with nothing left on screen the program ends";
 }
 
 }  // namespace

@@ -371,8 +371,11 @@ TEST_F(TrayPresenceTest, RegistersAgainWhenTheWatcherDropsTheItemButNotInALoop) 
     signal << service;
     panelBus.send(signal);
   };
+  LogCapture log;
   drop(QStringLiteral("org.kde.StatusNotifierItem-1-1"));  // someone else's item
   for (int i = 0; i < 50; ++i) drop(presence->serviceName());
+  ASSERT_TRUE(spinUntil(
+      [&] { return log.count("Durum bildirici izleyicisi tepsi öğesini düşürdü; yeniden kaydediliyor.") == 1; }));
   testing::spinBriefly();
   EXPECT_EQ(watcher.registrations.size(), 1u) << "registers again only after a pause";
   advance(1.2);
