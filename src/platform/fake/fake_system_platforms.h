@@ -49,8 +49,8 @@ class FakeDiskVolumePlatform : public DiskVolumePlatform {
 
 class FakeBatteryPlatform : public BatteryPlatform {
  public:
-  Result<std::optional<BatteryReading>, std::string> result = std::optional<BatteryReading>{};
-  Result<std::optional<BatteryReading>, std::string> readBattery() override { return result; }
+  Result<std::optional<PowerSupplies>, std::string> result = std::optional<PowerSupplies>{};
+  Result<std::optional<PowerSupplies>, std::string> readBattery() override { return result; }
 };
 
 }  // namespace kovra
