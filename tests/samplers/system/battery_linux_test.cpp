@@ -28,21 +28,6 @@ BatterySnapshot snapshot(const testing::TempDir& root) {
   return r.ok() && r.value() ? *r.value() : BatterySnapshot{};
 }
 
-TEST(BatteryLinuxTest, LaptopDischarging) {
-  testing::TempDir root;
-  supply(root, "AC", {{"type", "Mains"}, {"online", "0"}});
-  supply(root, "BAT0", {{"type", "Battery"}, {"status", "Discharging"}, {"present", "1"},
-                        {"energy_now", "30000000"}, {"energy_full", "60000000"}, {"voltage_now", "12000000"},
-                        {"current_now", "604000"}, {"power_now", "7250000"}, {"cycle_count", "42"}});
-  supply(root, "hidpp_battery_0", {{"type", "Battery"}, {"scope", "Device"}, {"status", "Charging"}});
-  BatterySnapshot expected;
-  expected.chargeFraction = 0.5;      // 30 of 60 Wh
-  expected.batteryPowerWatts = -7.25; // power_now, negative while discharging
-  expected.timeRemainingMinutes = 248;  // 30 Wh at 7.25 W = 4.1379 h
-  expected.cycleCount = 42;
-  EXPECT_EQ(snapshot(root), expected);  // the mouse's charging battery does not count
-}
-
 TEST(BatteryLinuxTest, LaptopChargingFromUsbWithChargeUnits) {
   testing::TempDir root;
   supply(root, "ucsi-source-psy-USBC000:001", {{"type", "USB"}, {"online", "1"}});
