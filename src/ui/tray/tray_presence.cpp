@@ -10,6 +10,7 @@
 #include <QPalette>
 #include <QMenu>
 #include <QPixmap>
+#include <QRegularExpression>
 #include <QSystemTrayIcon>
 
 #include <unistd.h>
@@ -202,7 +203,9 @@ void TrayPresence::registerWithWatcher() {
 }
 
 void TrayPresence::itemUnregistered(const QString& service) {
-  if (!exported_ || (service != serviceName_ && service != bus_.baseService())) return;
+  // Watchers name an item by its bus name, or by bus name and object path ("name@/path").
+  const QString name = service.section(QRegularExpression(QStringLiteral("[@/]")), 0, 0);
+  if (!exported_ || (name != serviceName_ && name != bus_.baseService())) return;
   // One new registration at a time, at most one a second, so a watcher that keeps dropping the
   // item cannot keep the program busy.
   if (hasRetryTask_) return;

@@ -373,7 +373,8 @@ TEST_F(TrayPresenceTest, RegistersAgainWhenTheWatcherDropsTheItemButNotInALoop) 
   };
   LogCapture log;
   drop(QStringLiteral("org.kde.StatusNotifierItem-1-1"));  // someone else's item
-  for (int i = 0; i < 50; ++i) drop(presence->serviceName());
+  for (int i = 0; i < 25; ++i) drop(presence->serviceName());
+  for (int i = 0; i < 25; ++i) drop(itemBus.baseService() + QStringLiteral("@/StatusNotifierItem"));
   ASSERT_TRUE(spinUntil(
       [&] { return log.count("Durum bildirici izleyicisi tepsi öğesini düşürdü; yeniden kaydediliyor.") == 1; }));
   testing::spinBriefly();
