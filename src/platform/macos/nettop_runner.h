@@ -18,6 +18,10 @@ struct ToolLimits {
   size_t maxOutputBytes = size_t{16} << 20;  // more than this is refused, not buffered
 };
 
+// The tool's command line: per process, one sample, raw numbers, external interfaces, the two
+// byte columns.
+const std::vector<std::string>& nettopArguments();
+
 // Runs `executable` with `arguments` (standard input and error on the null device, standard output
 // read through a pipe). Returns the output when the tool exits normally with status 0; every
 // other outcome is an unreadable error with the tool's failure text.

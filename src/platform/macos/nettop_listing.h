@@ -1,5 +1,6 @@
 #pragma once
-// Reads the CSV that the per-process traffic tool prints: a header whose last two columns are
+// The macOS side of per-process traffic: that system's traffic tool (nettop) is run once per
+// reading (see nettop_runner.h) and its CSV read here:  a header whose last two columns are
 // the byte counters, then one "name.pid,first,second," line per process. Only a line feed ends a
 // line (a carriage return before it is dropped): whatever else a process name holds stays inside
 // its own row, so no name can add a row of its own.
@@ -12,6 +13,7 @@
 #include <string_view>
 
 #include "core/sampler_error.h"
+#include "platform/process_traffic.h"
 
 namespace kovra {
 
@@ -41,5 +43,9 @@ Result<bool, SamplerError> nettopHeaderOrder(std::string_view line);
 // True when one of the header's other columns is "partial".
 bool nettopHeaderIsPartial(std::string_view line);
 std::optional<NettopRow> parseNettopRow(std::string_view line, bool bytesInFirst);
+
+// The reading the shared traffic sampler takes: one entry per row in pid order, and each
+// conflicting pid twice with no counters, so that the sampler believes none of its lines.
+TrafficReading trafficReading(const NettopParse& parse);
 
 }  // namespace kovra

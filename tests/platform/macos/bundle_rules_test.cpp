@@ -1,4 +1,4 @@
-#include "samplers/process/process_bundle_rules.h"
+#include "platform/macos/bundle_rules.h"
 
 #include <gtest/gtest.h>
 

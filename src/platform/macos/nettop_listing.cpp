@@ -1,4 +1,4 @@
-#include "samplers/network/process_network_parser.h"
+#include "platform/macos/nettop_listing.h"
 
 #include <algorithm>
 #include <charconv>
@@ -193,6 +193,17 @@ Result<NettopParse, SamplerError> parseNettopOutput(std::string_view data) {
   }
   if (!bytesInFirst) return unreadable(kNoHeader);
   return result;
+}
+
+TrafficReading trafficReading(const NettopParse& parse) {
+  TrafficReading reading;
+  reading.partial = parse.partial;
+  for (const auto& [pid, row] : parse.rows) reading.processes.push_back({pid, row.name, row.bytesIn, row.bytesOut});
+  for (int32_t pid : parse.conflicting) {
+    reading.processes.push_back({pid, "", 0, 0});
+    reading.processes.push_back({pid, "", 0, 0});
+  }
+  return reading;
 }
 
 }  // namespace kovra

@@ -1,4 +1,4 @@
-#include "samplers/network/routing_messages.h"
+#include "platform/macos/routing_messages.h"
 
 #include <cstring>
 

@@ -1,4 +1,4 @@
-#include "samplers/network/process_network_runner.h"
+#include "platform/macos/nettop_runner.h"
 
 #include "core/unique_fd.h"
 
@@ -139,6 +139,11 @@ int millisecondsUntil(Clock::time_point deadline, Clock::time_point now) {
 }
 
 }  // namespace
+
+const std::vector<std::string>& nettopArguments() {
+  static const std::vector<std::string> args{"-P", "-L", "1", "-x", "-n", "-t", "external", "-J", "bytes_in,bytes_out"};
+  return args;
+}
 
 Result<std::string, SamplerError> runNettopTool(const std::string& executable,
                                                 const std::vector<std::string>& arguments,

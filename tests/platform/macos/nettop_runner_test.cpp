@@ -13,8 +13,7 @@
 
 #include <gtest/gtest.h>
 
-#include "samplers/network/process_network_runner.h"
-#include "samplers/network/process_network_sampler.h"
+#include "platform/macos/nettop_runner.h"
 #include "support/temp_dir.h"
 
 namespace kovra {
@@ -48,13 +47,13 @@ class ProcessNetworkRunner : public ::testing::Test {
     Result<std::string, SamplerError> result;
     double seconds;
   };
-  Timed run(const std::string& executable, const std::vector<std::string>& args = ProcessNetworkSampler::arguments(),
+  Timed run(const std::string& executable, const std::vector<std::string>& args = nettopArguments(),
             const ToolLimits& limits = {}) {
     auto start = std::chrono::steady_clock::now();
     auto result = runNettopTool(executable, args, limits);
     return {std::move(result), std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count()};
   }
-  Timed runScaled(const std::string& executable) { return run(executable, ProcessNetworkSampler::arguments(), kShort); }
+  Timed runScaled(const std::string& executable) { return run(executable, nettopArguments(), kShort); }
 
   // The watchdog's steps scaled down: what matters is which step ends the tool, not the seconds.
   // The first leaves a busy machine time enough to start a shell.
@@ -146,7 +145,7 @@ TEST_F(ProcessNetworkRunner, CallerIsFreedAtTheLastLimitWhenAHelperKeepsTheOutpu
 
 TEST_F(ProcessNetworkRunner, FloodingToolIsCutOffNotBuffered) {
   // A smaller limit and a late watchdog: the size, not the time, must end it.
-  auto r = run(script("flood", "exec yes 'some.process.123,4567,8901,'\n"), ProcessNetworkSampler::arguments(),
+  auto r = run(script("flood", "exec yes 'some.process.123,4567,8901,'\n"), nettopArguments(),
                ToolLimits{20.0, 21.0, 22.0, size_t{1} << 20});
   ASSERT_FALSE(r.result);
   EXPECT_EQ(r.result.error().message(), "nettop çıktısı okunamadı: çıktı 1048576 bayt sınırını aştı");
@@ -155,7 +154,7 @@ TEST_F(ProcessNetworkRunner, FloodingToolIsCutOffNotBuffered) {
 TEST_F(ProcessNetworkRunner, ThousandRunsLeaveNoZombieAndNoDescriptor) {
   std::string tool = script("quick", "echo ,bytes_in,bytes_out,\n");
   for (int i = 0; i < 1000; ++i) {
-    auto r = runNettopTool(tool, ProcessNetworkSampler::arguments());
+    auto r = runNettopTool(tool, nettopArguments());
     ASSERT_TRUE(r) << i << ": " << r.error().message();
   }
   // TearDown counts the descriptors and looks for unreaped children.

@@ -3,11 +3,9 @@
 #include <cmath>
 #include <limits>
 
-#include "platform/fake/fake_system_platforms.h"
-#include "samplers/system/battery_rules.h"
-#include "samplers/system/battery_sampler.h"
+#include "platform/macos/battery_properties.h"
 
-namespace kovra {
+namespace kovra::macos {
 namespace {
 
 BatteryDictionary laptop() {
@@ -18,10 +16,7 @@ BatteryDictionary laptop() {
 }
 
 SampleResult<std::optional<BatterySnapshot>> sampleOf(BatteryProperty props) {
-  auto fake = std::make_unique<FakeBatteryPlatform>();
-  fake->result = std::optional<BatteryReading>(BatteryReading{"BAT0", std::move(props)});
-  BatterySampler sampler(std::move(fake));
-  return sampler.sample();
+  return batterySnapshotFromProperties("BAT0", props);
 }
 
 BatterySnapshot snapshotOf(BatteryDictionary d) {
@@ -30,23 +25,13 @@ BatterySnapshot snapshotOf(BatteryDictionary d) {
   return r.ok() && r.value() ? *r.value() : BatterySnapshot{};
 }
 
-TEST(BatterySamplerTest, NoBatteryIsAbsentNotAnError) {
-  BatterySampler none(std::make_unique<FakeBatteryPlatform>());
-  auto r = none.sample();
-  ASSERT_TRUE(r.ok());
-  EXPECT_FALSE(r.value().has_value());
-
+TEST(BatteryPropertiesTest, RemovedBatteryIsAbsentNotAnError) {
   auto removed = sampleOf(laptop().set("BatteryInstalled", false));
   ASSERT_TRUE(removed.ok());
   EXPECT_FALSE(removed.value().has_value());
 }
 
-TEST(BatterySamplerTest, ReadFailuresAndRequiredValues) {
-  auto fake = std::make_unique<FakeBatteryPlatform>();
-  fake->result = Failure{std::string("/sys/class/power_supply okunamadı: Permission denied (errno 13)")};
-  BatterySampler broken(std::move(fake));
-  EXPECT_EQ(broken.sample().error().message(), "/sys/class/power_supply okunamadı: Permission denied (errno 13)");
-
+TEST(BatteryPropertiesTest, RequiredValues) {
   EXPECT_EQ(sampleOf(BatteryProperty(int64_t{3})).error().message(), "BAT0: özellikler sözlük değil");
   auto missing = laptop();
   missing.entries.erase(missing.entries.begin());
@@ -56,13 +41,13 @@ TEST(BatterySamplerTest, ReadFailuresAndRequiredValues) {
   EXPECT_EQ(sampleOf(laptop().set("IsCharging", BatteryProperty())).error().message(), "BAT0: IsCharging okunamadı");
 }
 
-TEST(BatterySamplerTest, ChargeFractionIsClamped) {
+TEST(BatteryPropertiesTest, ChargeFractionIsClamped) {
   EXPECT_DOUBLE_EQ(snapshotOf(laptop().set("CurrentCapacity", 105)).chargeFraction, 1.0);
   EXPECT_DOUBLE_EQ(snapshotOf(laptop().set("CurrentCapacity", -3)).chargeFraction, 0.0);
   EXPECT_DOUBLE_EQ(snapshotOf(laptop()).chargeFraction, 0.5);
 }
 
-TEST(BatterySamplerTest, PowerPrefersTelemetryAndKeepsTheSign) {
+TEST(BatteryPropertiesTest, PowerPrefersTelemetryAndKeepsTheSign) {
   auto telemetry = laptop().set("PowerTelemetryData", BatteryDictionary{}.set("BatteryPower", -7250));
   EXPECT_EQ(snapshotOf(telemetry.set("Voltage", 12000).set("Amperage", 100)).batteryPowerWatts, -7.25);
   EXPECT_EQ(snapshotOf(laptop().set("Voltage", 12000).set("Amperage", -500)).batteryPowerWatts, -6.0);
@@ -73,7 +58,7 @@ TEST(BatterySamplerTest, PowerPrefersTelemetryAndKeepsTheSign) {
             1.0);
 }
 
-TEST(BatterySamplerTest, AdapterFiguresOnlyWhilePluggedIn) {
+TEST(BatteryPropertiesTest, AdapterFiguresOnlyWhilePluggedIn) {
   auto withAdapter = laptop()
                          .set("PowerTelemetryData", BatteryDictionary{}.set("SystemPowerIn", 30500))
                          .set("AdapterDetails", BatteryDictionary{}.set("Watts", 67));
@@ -92,7 +77,7 @@ TEST(BatterySamplerTest, AdapterFiguresOnlyWhilePluggedIn) {
   EXPECT_FALSE(zero.adapterRatedWatts.has_value());
 }
 
-TEST(BatterySamplerTest, TimeRemainingAndCycleCountRanges) {
+TEST(BatteryPropertiesTest, TimeRemainingAndCycleCountRanges) {
   EXPECT_FALSE(snapshotOf(laptop().set("TimeRemaining", 65535)).timeRemainingMinutes.has_value());
   EXPECT_FALSE(snapshotOf(laptop().set("TimeRemaining", 0)).timeRemainingMinutes.has_value());
   EXPECT_EQ(snapshotOf(laptop().set("TimeRemaining", 95)).timeRemainingMinutes, 95);
@@ -101,7 +86,7 @@ TEST(BatterySamplerTest, TimeRemainingAndCycleCountRanges) {
   EXPECT_EQ(snapshotOf(laptop().set("CycleCount", 0)).cycleCount, 0);
 }
 
-TEST(BatteryRulesTest, NumbersAreReadThroughEveryNumberKind) {
+TEST(BatteryPropertiesTest, NumbersAreReadThroughEveryNumberKind) {
   BatteryProperty yes(true), real(2.9), text("1"), nan(std::numeric_limits<double>::quiet_NaN()), huge(1e300);
   EXPECT_EQ(batteryBool(&yes), true);
   EXPECT_EQ(batteryBool(&real), true);
@@ -118,4 +103,4 @@ TEST(BatteryRulesTest, NumbersAreReadThroughEveryNumberKind) {
 }
 
 }  // namespace
-}  // namespace kovra
+}  // namespace kovra::macos
