@@ -350,6 +350,8 @@ AppListView::AppListView(ArayuzAppMetric metric, Store& store,
                                       : "İşlemci kullanımına göre, büyükten küçüğe. Satıra tıklayınca alt süreçler "
                                         "görünür.")),
                      TextRole::secondaryCallout, this);
+  // Only as tall as its lines, so the rows follow it at the list's spacing.
+  header_->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
   column->addWidget(header_);
   empty_ = makeLabel(QString::fromUtf8("—"), TextRole::secondary, this);
   empty_->setContentsMargins(0, 8, 0, 8);

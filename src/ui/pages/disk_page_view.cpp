@@ -269,6 +269,8 @@ DiskScanSectionView::DiskScanSectionView(Store& store, AccessCheck accessCheck, 
                         qs(localized(" dosyayı gösterir. Tarama arka planda çalışır, istediğin an durdurabilirsin. "
                                      "Hiçbir şey silinmez.")),
                     TextRole::secondaryCallout, startPage_);
+  // Only as tall as its lines: the stack's spacing is the only gap around it.
+  intro_->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
   column->addWidget(intro_);
   failure_ = new QWidget(startPage_);
   auto* failureRow = new QHBoxLayout(failure_);
