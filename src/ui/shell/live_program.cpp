@@ -4,6 +4,8 @@
 #include <QDBusConnection>
 #include <QIcon>
 
+#include <xcb/xcb.h>
+
 #include <csignal>
 #include <cstdio>
 #include <memory>
@@ -81,6 +83,11 @@ void preferXWayland() {
   const bool wayland = !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
   const bool x11 = !qEnvironmentVariableIsEmpty("DISPLAY");
   if (!wayland || !x11 || qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) return;
+  // Only when X11 answers (it may need authorisation the session did not pass on).
+  xcb_connection_t* probe = xcb_connect(nullptr, nullptr);
+  const bool reachable = xcb_connection_has_error(probe) == 0;
+  xcb_disconnect(probe);
+  if (!reachable) return;
   qputenv("QT_QPA_PLATFORM", "xcb");
   Log::ui.info("Wayland oturumu: menü paneli simgenin yanında açılabilsin diye XWayland kullanılıyor.");
 }
