@@ -15,9 +15,9 @@
 
 #include "present/dashboard_model.h"
 #include "store/store.h"
-#include "ui/pages/card_table.h"
 #include "ui/dashboard/dashboard_view.h"
 #include "ui/dashboard/menu_panel_content.h"
+#include "ui/pages/card_table.h"
 
 #include "wandering_world.h"
 

@@ -11,7 +11,6 @@
 #include "ui/dashboard/status_badge_view.h"
 
 namespace kovra::ui {
-
 CardView::CardView(const CardRow& row, const ArayuzDashboardModel& model, ArayuzCardSize size, QWidget* parent)
     : CardButton(size, parent), card_(row.card) {
   const CardKind card = row.card;
@@ -34,20 +33,26 @@ CardView::CardView(const CardRow& row, const ArayuzDashboardModel& model, Arayuz
   header->addWidget(badge_);
   layout->addLayout(header);
 
+  // The cards of a row share their height; what they have spare goes between the value area and
+  // the bottom part (sparkline or bar, then the verdict in a box of two lines), so the sparklines
+  // of a row line up and a card without one has its bar on the same line.
   valueArea_ = row.valueArea(model, m, this);
-  layout->addWidget(valueArea_);
-
   if (const auto& kind = row.spark) {
+    layout->addWidget(valueArea_);
+    layout->addStretch(1);
     spark_ = new SparklineView(m.sparkHeight, this);
     spark_->setSegments(model.spark(*kind).value());
     layout->addWidget(spark_);
     tokens_.push_back(
         model.spark(*kind).subscribe([this](const std::vector<ArayuzSparkSegment>& s) { spark_->setSegments(s); }));
+  } else {
+    layout->addWidget(valueArea_, 1);
   }
-  layout->addStretch(1);
 
   verdict_ = makeLabel(QString(), m.bodyFont(font()), this);
   verdict_->setWordWrap(true);
+  verdict_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  verdict_->setMinimumHeight(2 * verdict_->fontMetrics().lineSpacing());
   verdict_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
   layout->addWidget(verdict_);
 

@@ -6,10 +6,10 @@
 #include "core/format.h"
 #include "dashboard_fixture.h"
 #include "ui/common/colors.h"
-#include "ui/pages/card_table.h"
 #include "ui/dashboard/battery_strip_view.h"
 #include "ui/dashboard/dashboard_view.h"
 #include "ui/dashboard/memory_bar_view.h"
+#include "ui/pages/card_table.h"
 
 namespace kovra::ui {
 namespace {

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include "dashboard_fixture.h"
-#include "ui/pages/card_table.h"
 #include "ui/dashboard/battery_strip_view.h"
 #include "ui/dashboard/card_view.h"
 #include "ui/dashboard/dashboard_view.h"
@@ -12,6 +11,7 @@
 #include "ui/dashboard/menu_panel_content.h"
 #include "ui/dashboard/sparkline_view.h"
 #include "ui/dashboard/status_badge_view.h"
+#include "ui/pages/card_table.h"
 
 namespace kovra::ui {
 namespace {

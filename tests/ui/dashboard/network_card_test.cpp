@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "dashboard_fixture.h"
-#include "ui/pages/card_table.h"
 #include "ui/dashboard/card_view.h"
+#include "ui/pages/card_table.h"
 
 namespace kovra::ui {
 namespace {
