@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QDateTime>
-#include <QLabel>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPointer>
@@ -194,14 +193,6 @@ void KovraStyle::drawControl(ControlElement element, const QStyleOption* option,
     default: break;
   }
   QProxyStyle::drawControl(element, option, painter, widget);
-}
-
-void alignBaselines(QLabel* figure, QLabel* caption) {
-  figure->setAlignment((figure->alignment() & Qt::AlignHorizontal_Mask) | Qt::AlignTop);
-  caption->setAlignment((caption->alignment() & Qt::AlignHorizontal_Mask) | Qt::AlignTop);
-  const int drop = figure->contentsMargins().top() + figure->fontMetrics().ascent() - caption->fontMetrics().ascent();
-  const QMargins m = caption->contentsMargins();
-  caption->setContentsMargins(m.left(), std::max(0, drop), m.right(), m.bottom());
 }
 
 bool usesKovraLook() { return ownStyle; }
