@@ -1,13 +1,21 @@
 #include "ui/pages/disk_page_view.h"
 
+#include <QToolTip>
+
+#include <QPointer>
+
+#include <QCursor>
+
 #include <QApplication>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QToolTip>
 #include <QUrl>
 #include <QVBoxLayout>
 
@@ -225,7 +233,13 @@ DiskScanSectionView::DiskScanSectionView(Store& store, AccessCheck accessCheck, 
       accessCheck_(std::move(accessCheck)) {
   contentLayout()->setSpacing(14);
   if (!accessCheck_) accessCheck_ = [] { return true; };
-  reveal_ = [](const QString& path) { revealInFileManager(path); };
+  reveal_ = [this](const QString& path) {
+    // Where the user clicked: the button keeps the focus after its click.
+    QPointer<QWidget> anchor = QApplication::focusWidget();
+    revealInFileManager(path, [this, anchor](RevealOutcome outcome) {
+      if (outcome == RevealOutcome::failed) showRevealFailure(anchor);
+    });
+  };
   // One of the pages below shows at a time (a plain column keeps the wrapped texts' heights right).
   pages_ = new QWidget(this);
   auto* pagesColumn = new QVBoxLayout(pages_);
@@ -345,6 +359,11 @@ void DiskScanSectionView::apply(const DiskScanState& state) {
       break;
   }
   updateNotice();
+}
+
+void DiskScanSectionView::showRevealFailure(QWidget* anchor) {
+  const QPoint at = anchor && anchor->isVisible() ? anchor->mapToGlobal(QPoint(0, anchor->height())) : QCursor::pos();
+  QToolTip::showText(at, qs(localized("Dosya yöneticisi açılamadı.")), anchor != nullptr ? anchor : this);
 }
 
 void DiskScanSectionView::showPage(QWidget* page) {
