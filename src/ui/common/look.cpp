@@ -130,6 +130,24 @@ void KovraStyle::drawPrimitive(PrimitiveElement element, const QStyleOption* opt
       return;
     }
     case PE_FrameDefaultButton: return;
+    case PE_IndicatorCheckBox:
+    case PE_IndicatorRadioButton: {
+      // Fusion outlines its boxes in a shade of the window colour, which all but vanishes on the
+      // dark greys: a line in the text colour keeps them visible in both schemes.
+      QProxyStyle::drawPrimitive(element, option, painter, widget);
+      painter->save();
+      painter->setRenderHint(QPainter::Antialiasing);
+      painter->setBrush(Qt::NoBrush);
+      painter->setPen(QPen(withAlpha(ink, 0.38), 1));
+      const QRectF r = QRectF(option->rect).adjusted(0.5, 0.5, -1.5, -1.5);
+      if (element == PE_IndicatorRadioButton) {
+        painter->drawEllipse(r);
+      } else {
+        painter->drawRoundedRect(r, 2, 2);
+      }
+      painter->restore();
+      return;
+    }
     case PE_PanelTipLabel: {
       painter->save();
       painter->setRenderHint(QPainter::Antialiasing);
