@@ -1,5 +1,7 @@
 #include "ui/shell/main_window.h"
 
+#include <malloc.h>
+
 #include <QScrollArea>
 #include <QVBoxLayout>
 
@@ -43,9 +45,11 @@ void MainWindow::bringForward() {
 void MainWindow::setContentShown(bool shown) {
   if (shown == (content_ != nullptr)) return;
   if (!shown) {
-    // A clear window: the pages and their observations go.
+    // A clear window: the pages and their observations go, and the heap they held goes back to
+    // the system (the allocator would otherwise keep the freed pages for the process).
     delete content_;
     content_ = nullptr;
+    ::malloc_trim(0);
     return;
   }
   using Target = ArayuzOpenOverride::Target;
