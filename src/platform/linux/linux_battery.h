@@ -20,12 +20,13 @@
 #include <string>
 
 #include "platform/battery_platform.h"
+#include "platform/linux/sys_root.h"
 
 namespace kovra {
 
 class LinuxBatteryPlatform : public BatteryPlatform {
  public:
-  explicit LinuxBatteryPlatform(std::string root = "/sys/class/power_supply");
+  explicit LinuxBatteryPlatform(std::string root = linuxfs::sysRoot() + "/class/power_supply");
   Result<std::optional<BatteryReading>, std::string> readBattery() override;
 
   static constexpr double kMaxPlausibleWatts = 300;

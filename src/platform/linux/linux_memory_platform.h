@@ -15,6 +15,7 @@
 #include "platform/linux/meminfo.h"
 #include "platform/linux/memory_pressure.h"
 #include "platform/linux/kernel_file.h"
+#include "platform/linux/sys_root.h"
 #include "platform/memory_platform.h"
 
 namespace kovra {
@@ -24,7 +25,7 @@ class LinuxMemoryPlatform : public MemoryPlatform {
   struct Paths {
     std::string meminfo = "/proc/meminfo";
     std::string pressure = "/proc/pressure/memory";
-    std::string blockDevices = "/sys/block";
+    std::string blockDevices = linuxfs::sysRoot() + "/block";
   };
 
   LinuxMemoryPlatform();

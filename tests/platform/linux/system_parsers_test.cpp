@@ -4,6 +4,7 @@
 #include "platform/linux/linux_disk_volume.h"
 #include "platform/linux/meminfo.h"
 #include "platform/linux/psi.h"
+#include "platform/linux/sys_root.h"
 
 namespace kovra::linuxfs {
 namespace {
@@ -74,6 +75,19 @@ TEST(MountinfoTest, PicksTheDeepestMountOfTheDevice) {
   EXPECT_EQ(findMount(text, "8:1", "/home"), std::nullopt);
   EXPECT_EQ(decodeLabel("Yedek\\x20Disk"), "Yedek Disk");
   EXPECT_EQ(decodeLabel("odd\\x2"), "odd\\x2");
+}
+
+}  // namespace
+}  // namespace kovra::linuxfs
+
+namespace kovra::linuxfs {
+namespace {
+
+TEST(SysRootTest, VariableStandsForSysWithoutATrailingSlash) {
+  EXPECT_EQ(sysRootFrom(nullptr), "/sys");
+  EXPECT_EQ(sysRootFrom(""), "/sys");
+  EXPECT_EQ(sysRootFrom("/tmp/machine/sys//"), "/tmp/machine/sys");
+  EXPECT_EQ(sysRootFrom("/"), "/");
 }
 
 }  // namespace
