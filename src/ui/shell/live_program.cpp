@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QDBusConnection>
+#include <QIcon>
 
 #include <csignal>
 #include <cstdio>
@@ -18,6 +19,8 @@
 #include "ui/shell/single_instance.h"
 #include "ui/shell/stop_signals.h"
 #include "ui/tray/dbus_notifier.h"
+#include "ui/tray/session_bus.h"
+#include "ui/tray/tray_presence.h"
 #include "ui/tray/qt_text_measurer.h"
 
 namespace kovra::ui {
@@ -69,6 +72,17 @@ void releaseHeldMessages() {
   heldMessages = nullptr;
 }
 
+// A Wayland client cannot place its own windows, so the menu panel could not open at the tray
+// icon. When the session also offers X11 (XWayland) and the user has not chosen a platform, run
+// on X11.
+void preferXWayland() {
+  const bool wayland = !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+  const bool x11 = !qEnvironmentVariableIsEmpty("DISPLAY");
+  if (!wayland || !x11 || qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) return;
+  qputenv("QT_QPA_PLATFORM", "xcb");
+  Log::ui.info("Wayland oturumu: menü paneli simgenin yanında açılabilsin diye XWayland kullanılıyor.");
+}
+
 }  // namespace
 
 int runLiveProgram(int argc, char** argv) {
@@ -77,6 +91,7 @@ int runLiveProgram(int argc, char** argv) {
     return 1;
   }
   StopSignals::install();
+  preferXWayland();
 
   heldMessages = new std::vector<HeldMessage>;
   previousHandler = qInstallMessageHandler(startupMessageHandler);
@@ -84,6 +99,9 @@ int runLiveProgram(int argc, char** argv) {
   releaseHeldMessages();
   QApplication::setApplicationName(QStringLiteral("Kovra"));
   QApplication::setDesktopFileName(QStringLiteral("com.example.Kovra"));
+  // Title bars and task bars show the program's own icon, the installed one when the theme has it.
+  QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("com.example.Kovra"),
+                                               QIcon(QStringLiteral(":/kovra/app-icon.svg"))));
   QApplication::setQuitOnLastWindowClosed(false);
 
   StopSignals stopSignals;
@@ -120,6 +138,13 @@ int runLiveProgram(int argc, char** argv) {
   auto shell = std::make_unique<Shell>(context);
   QObject::connect(&instance, &SingleInstance::activateRequested, shell.get(), &Shell::openMainWindow);
   shell->start();
+
+  // The bus daemon may drop the connection; everything on the bus moves to a new one.
+  SessionBus sessionBus(executor);
+  QObject::connect(&sessionBus, &SessionBus::reconnected, shell.get(), [&](const QDBusConnection& bus) {
+    instance.rebind(bus);
+    if (shell->tray()) shell->tray()->rebind(bus);
+  });
 
   application.exec();
 

@@ -1,5 +1,7 @@
 #include "ui/shell/settings_form.h"
 
+#include "ui/pages/platform_texts.h"
+
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QGroupBox>
@@ -66,7 +68,8 @@ SettingsForm::SettingsForm(SettingsContract& settings, QWidget* parent) : QWidge
   errorLayout->addWidget(loginErrorText_, 1);
   general->addWidget(loginErrorRow_);
 
-  auto* menuBar = addSection(form, this, "Menü çubuğu", "İkisi de kapalıysa menü çubuğunda sadece simge görünür.");
+  const PlatformTexts& texts = platformTexts();
+  auto* menuBar = addSection(form, this, texts.labelSection.c_str(), texts.labelSectionFooter.c_str());
   showsMemory_ = new QCheckBox(text("Bellek kullanımını göster"), this);
   showsNetwork_ = new QCheckBox(text("Ağ hızını göster"), this);
   menuBar->addWidget(showsMemory_);
