@@ -4,9 +4,10 @@
 # the script's own (one process group, ended at exit). Prints min / median / max per row:
 #
 #   tray click → panel painted       Activate over the bus → menu panel painted (content released
-#                                    before, and content still kept: closed 0.1 s before)
+#                                    before, and content still kept: closed 0.4 s before)
 #   SecondaryActivate → window       → main window painted
-#   card click → detail page         processor card → page painted
+#   card click → detail page         processor card → page painted, and painted with its app list
+#                                    filled
 #   exec → tray item registered      with the stand-in host
 #   exec → label with rates, RAM %   first label with both figures, as the host receives it
 #   RSS                              tray item alone, and after the main window was opened on
@@ -124,6 +125,7 @@ row("tray click -> panel painted (released)", "panel-released", "<= 50 median, <
 row("tray click -> panel painted (kept)", "panel-kept", "(content kept while closed)")
 row("SecondaryActivate -> main window painted", "window", "<= 150")
 row("card click -> detail page painted", "page", "<= 100")
+row("card click -> page painted, app list filled", "page-filled", "<= 100")
 row("exec -> tray item registered", "start-registered", "<= 300")
 row("exec -> label with rates and RAM %", "start-label", "<= 1300")
 row("kovra --dump", "dump", "<= 1040")
@@ -137,4 +139,7 @@ if rows.get("rss-tray") and rows.get("rss-after"):
     a, b = rows["rss-tray"][0], rows["rss-after"][0]
     print("%-44s tray only %.1f MB, after %.1f MB, difference %+.1f MB  goal <= +2 MB" %
           ("RSS (opened on every page and closed)", a / 1024, b / 1024, (b - a) / 1024))
+    parts = ["%s %.1f -> %.1f MB" % (k, rows["rss-tray-" + k][0] / 1024, rows["rss-after-" + k][0] / 1024)
+             for k in ("anon", "file", "shmem") if rows.get("rss-tray-" + k) and rows.get("rss-after-" + k)]
+    print("%-44s %s" % ("  of which", ", ".join(parts)))
 PY

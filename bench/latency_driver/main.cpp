@@ -19,7 +19,7 @@
 #include <QDBusMessage>
 #include <QElapsedTimer>
 #include <QEventLoop>
-#include <QHash>
+#include <QPointer>
 #include <QTimer>
 #include <QWidget>
 #include <QWindow>
@@ -32,6 +32,7 @@
 #include <functional>
 #include <string>
 
+#include "ui/pages/app_list_view.h"
 #include "ui/shell/live_program.h"
 
 namespace {
@@ -42,12 +43,12 @@ double nowMs() {
   return static_cast<double>(ts.tv_sec) * 1e3 + static_cast<double>(ts.tv_nsec) / 1e6;
 }
 
-long rssKb() {
+long rssKb(const char* field = "VmRSS:") {
   std::ifstream status("/proc/self/status");
   std::string key;
   long value = 0;
   while (status >> key) {
-    if (key == "VmRSS:") {
+    if (key == field) {
       status >> value;
       return value;
     }
@@ -62,27 +63,65 @@ QWidget* topLevel(const char* name) {
   return nullptr;
 }
 
-// Notes when each top-level window last finished a paint.
+// Notes the first finished paint of a window that shows what is expected of it. A window paints
+// when its expose or update request is handled, and sometimes straight from a layout change; a
+// paint of one of its widgets inside such a request counts once the request (and so the flush
+// to the display) is done, one outside counts when the widget has painted.
 class PaintWatch : public QObject {
  public:
-  double lastPaint(QWidget* w) const { return w != nullptr ? painted_.value(w->windowHandle(), 0) : 0; }
+  void expect(QWidget* window, std::function<bool()> shows) {
+    target_ = window;
+    shows_ = std::move(shows);
+    hit_ = 0;
+    pending_ = false;
+  }
+  double hit() const { return hit_; }
 
  protected:
   bool eventFilter(QObject* obj, QEvent* e) override {
-    if (inside_ || !obj->isWindowType() || (e->type() != QEvent::UpdateRequest && e->type() != QEvent::Expose))
+    if (hit_ != 0 || target_ == nullptr || !shows_) return false;
+    if (e->type() == QEvent::Paint && obj->isWidgetType() && !inPaint_) {
+      if (static_cast<QWidget*>(obj)->window() != target_ || !shows_()) return false;
+      inPaint_ = true;
+      QCoreApplication::sendEvent(obj, e);  // through the object's own filters, as it would have gone
+      inPaint_ = false;
+      if (inRequest_)
+        pending_ = true;
+      else
+        hit_ = nowMs();
+      return true;
+    }
+    if (inRequest_ || !obj->isWindowType() || (e->type() != QEvent::UpdateRequest && e->type() != QEvent::Expose))
       return false;
     auto* window = static_cast<QWindow*>(obj);
-    inside_ = true;
-    obj->event(e);  // paints and flushes
-    inside_ = false;
-    if (window->isExposed()) painted_[window] = nowMs();
+    if (window != target_->windowHandle()) return false;
+    inRequest_ = true;
+    QCoreApplication::sendEvent(obj, e);  // paints and flushes
+    inRequest_ = false;
+    if (pending_ || (window->isExposed() && shows_())) hit_ = nowMs();
     return true;
   }
 
  private:
-  bool inside_ = false;
-  QHash<QWindow*, double> painted_;
+  bool inRequest_ = false;
+  bool inPaint_ = false;
+  bool pending_ = false;
+  QPointer<QWidget> target_;
+  std::function<bool()> shows_;
+  double hit_ = 0;
 };
+
+bool showsChild(QWidget* window, const char* name) {
+  auto* child = window->findChild<QWidget*>(QLatin1String(name));
+  return child != nullptr && child->isVisible();
+}
+
+// The processor page is on screen with its app list filled.
+bool showsFilledAppList(QWidget* window) {
+  for (auto* list : window->findChildren<kovra::ui::AppListView*>())
+    if (list->isVisible() && !list->rows().empty()) return true;
+  return false;
+}
 
 PaintWatch* watch = nullptr;
 
@@ -117,18 +156,41 @@ void callItem(const QString& service, const char* method) {
   QDBusConnection::sessionBus().asyncCall(call);
 }
 
-// Sends `method` and waits for the window `name` to finish a paint; the milliseconds, or -1.
-double measureOpen(const QString& service, const char* method, const char* name) {
+// Sends `method` and waits for the window `name` to finish a paint showing its content (the
+// child `content`); the milliseconds, or -1.
+double measureOpen(const QString& service, const char* method, const char* name, const char* content) {
+  QWidget* window = topLevel(name);
+  if (window == nullptr) return -1;
+  watch->expect(window, [window, content] { return window->isVisible() && showsChild(window, content); });
   const double start = nowMs();
   callItem(service, method);
-  double painted = 0;
-  bool ok = waitFor([&] {
-    QWidget* w = topLevel(name);
-    if (w == nullptr || !w->isVisible()) return false;
-    painted = watch->lastPaint(w);
-    return painted > start;
-  });
-  return ok ? painted - start : -1;
+  bool ok = waitFor([&] { return watch->hit() > 0; });
+  if (!ok && std::getenv("LATENCY_DEBUG"))
+    std::fprintf(stderr, "no paint: %s visible=%d content=%d exposed=%d\n", name, window->isVisible(),
+                 showsChild(window, content), window->windowHandle() ? window->windowHandle()->isExposed() : -1);
+  return ok ? watch->hit() - start : -1;
+}
+
+// Clicks the card `name` of the open main window and waits for the page painted, and painted with
+// its app list filled; false when the card is not there.
+bool measurePage(QWidget* main, const char* name, double* painted, double* filled) {
+  auto* card = main->findChild<QAbstractButton*>(QLatin1String(name));
+  if (card == nullptr || !card->isVisible()) return false;
+  watch->expect(main, [main] { return showsChild(main, "arayuz-sayfa"); });
+  const double start = nowMs();
+  card->click();
+  bool ok = waitFor([&] { return watch->hit() > 0; });
+  *painted = ok ? watch->hit() - start : -1;
+  if (filled != nullptr) {
+    if (showsFilledAppList(main)) {
+      *filled = *painted;
+    } else {
+      watch->expect(main, [main] { return showsFilledAppList(main); });
+      ok = waitFor([&] { return watch->hit() > 0; });
+      *filled = ok ? watch->hit() - start : -1;
+    }
+  }
+  return true;
 }
 
 void print(const char* what, double value) {
@@ -148,47 +210,54 @@ void drive() {
   }
   spin(settle);
   print("rss-tray", static_cast<double>(rssKb()));
+  print("rss-tray-anon", static_cast<double>(rssKb("RssAnon:")));
+  print("rss-tray-file", static_cast<double>(rssKb("RssFile:")));
+  print("rss-tray-shmem", static_cast<double>(rssKb("RssShmem:")));
+
+  QWidget* panel = topLevel("menupanel");
+  QWidget* main = topLevel("main");
+  if (panel == nullptr || main == nullptr) {
+    std::fprintf(stderr, "latency_driver: no panel or main window\n");
+    QCoreApplication::exit(1);
+    return;
+  }
+  auto back = [main] {
+    if (auto* b = main->findChild<QAbstractButton*>(QStringLiteral("kovra-back")); b != nullptr && b->isVisible())
+      b->click();
+  };
 
   for (int i = 0; i < rounds; ++i) {
-    print("panel-released", measureOpen(service, "Activate", "menupanel"));
-    if (QWidget* p = topLevel("menupanel")) p->hide();
-    spin(100);
-    print("panel-kept", measureOpen(service, "Activate", "menupanel"));
-    if (QWidget* p = topLevel("menupanel")) p->hide();
+    print("panel-released", measureOpen(service, "Activate", "menupanel", "menu-panel-content"));
+    panel->hide();
+    spin(400);
+    print("panel-kept", measureOpen(service, "Activate", "menupanel", "menu-panel-content"));
+    panel->hide();
     spin(700);
   }
 
   for (int i = 0; i < rounds; ++i) {
-    print("window", measureOpen(service, "SecondaryActivate", "main"));
+    print("window", measureOpen(service, "SecondaryActivate", "main", "dashboard"));
     spin(300);
-    QWidget* main = topLevel("main");
-    if (main == nullptr) break;
-    auto* card = main->findChild<QAbstractButton*>(QStringLiteral("card-cpu"));
-    if (card != nullptr && card->isVisible()) {
-      const double start = nowMs();
-      card->click();
-      double painted = 0;
-      bool ok = waitFor([&] { return (painted = watch->lastPaint(main)) > start; });
-      print("page", ok ? painted - start : -1);
-      spin(200);
-      if (auto* back = main->findChild<QAbstractButton*>(QStringLiteral("kovra-back"))) back->click();
+    double painted = -1, filled = -1;
+    if (measurePage(main, "card-cpu", &painted, &filled)) {
+      print("page", painted);
+      print("page-filled", filled);
+    } else {
+      std::fprintf(stderr, "latency_driver: no processor card to click\n");
     }
+    spin(200);
+    back();
     main->close();
     spin(700);
   }
 
   for (int i = 0; i < memoryRounds; ++i) {
-    measureOpen(service, "SecondaryActivate", "main");
-    QWidget* main = topLevel("main");
-    if (main == nullptr) break;
+    measureOpen(service, "SecondaryActivate", "main", "dashboard");
     for (const char* name : {"card-memory", "card-network", "card-disk", "card-cpu"}) {
-      auto* card = main->findChild<QAbstractButton*>(QLatin1String(name));
-      if (card == nullptr) continue;
-      const double start = nowMs();
-      card->click();
-      waitFor([&] { return watch->lastPaint(main) > start; });
+      double painted = 0;
+      measurePage(main, name, &painted, nullptr);
       spin(100);
-      if (auto* back = main->findChild<QAbstractButton*>(QStringLiteral("kovra-back"))) back->click();
+      back();
       spin(50);
     }
     main->close();
@@ -196,6 +265,9 @@ void drive() {
   }
   spin(2000);
   print("rss-after", static_cast<double>(rssKb()));
+  print("rss-after-anon", static_cast<double>(rssKb("RssAnon:")));
+  print("rss-after-file", static_cast<double>(rssKb("RssFile:")));
+  print("rss-after-shmem", static_cast<double>(rssKb("RssShmem:")));
   QCoreApplication::exit(0);
 }
 
