@@ -1,9 +1,8 @@
-# Install layout and the Debian package. `cmake --install` puts both programs in bin (kovra runs
-# kovra-nettop from its own folder), the desktop entry, the icons, the AppStream metainfo and the
-# manual page in share; `cpack` turns the same tree into build/package/kovra_<version>_<arch>.deb.
+# Install layout and the Debian package. `cmake --install` puts kovra in bin, and the desktop
+# entry, the icons, the AppStream metainfo and the manual page in share; `cpack` turns the same tree into build/package/kovra_<version>_<arch>.deb.
 include(GNUInstallDirs)
 
-install(TARGETS kovra kovra-nettop RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS kovra RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
 set(_data ${PROJECT_SOURCE_DIR}/data)
 install(FILES ${_data}/com.example.Kovra.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
