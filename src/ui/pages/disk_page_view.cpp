@@ -280,6 +280,7 @@ DiskScanSectionView::DiskScanSectionView(Store& store, AccessCheck accessCheck, 
                     TextRole::secondaryCallout, startPage_);
   // Only as tall as its lines: the stack's spacing is the only gap around it.
   intro_->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
+  intro_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   column->addWidget(intro_);
   failure_ = new QWidget(startPage_);
   auto* failureRow = new QHBoxLayout(failure_);
