@@ -4,6 +4,7 @@
 #include <QCursor>
 #include <QDesktopServices>
 #include <QDir>
+#include <QEvent>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -444,6 +445,11 @@ DiskPageView::DiskPageView(Store& store, ArayuzDetailModel& detail, QWidget* par
 }
 
 DiskPageView::~DiskPageView() { detail_.deactivate(CardKind::disk); }
+
+void DiskPageView::changeEvent(QEvent* event) {
+  DetailScaffoldView::changeEvent(event);
+  if (event->type() == QEvent::PaletteChange) reload();
+}
 
 void DiskPageView::reload() {
   const auto& verdict = detail_.verdict(CardKind::disk).value();
