@@ -157,7 +157,8 @@ DiskItemRowView::DiskItemRowView(const DiskItem& item, QWidget* parent) : QWidge
   reveal_->setAccessibleDescription(name_->text());
   row->addWidget(reveal_);
   setAccessibleName(name_->text() + ", " + size_->text());
-  connect(reveal_, &QPushButton::clicked, this, [this, path] { Q_EMIT revealRequested(path); });
+  connect(reveal_, &QPushButton::clicked, this,
+          [this, bytes = QByteArray::fromStdString(item.url)] { Q_EMIT revealRequested(bytes); });
 }
 
 DiskItemListView::DiskItemListView(const QString& title, const std::vector<DiskItem>& items, QWidget* parent)
@@ -225,7 +226,7 @@ DiskScanSectionView::DiskScanSectionView(Store& store, AccessCheck accessCheck, 
       accessCheck_(std::move(accessCheck)) {
   contentLayout()->setSpacing(14);
   if (!accessCheck_) accessCheck_ = [] { return true; };
-  reveal_ = [](const QString& path) { revealInFileManager(path); };
+  reveal_ = [](const QByteArray& path) { revealInFileManager(path); };
   // One of the pages below shows at a time (a plain column keeps the wrapped texts' heights right).
   pages_ = new QWidget(this);
   auto* pagesColumn = new QVBoxLayout(pages_);
@@ -336,7 +337,7 @@ void DiskScanSectionView::apply(const DiskScanState& state) {
         result_->setVisible(false);
         resultShown_ = state.result;
         connect(result_, &DiskScanResultView::rescanRequested, this, [this] { store_.startDiskScan(); });
-        connect(result_, &DiskScanResultView::revealRequested, this, [this](const QString& path) {
+        connect(result_, &DiskScanResultView::revealRequested, this, [this](const QByteArray& path) {
           if (reveal_) reveal_(path);
         });
         pages_->layout()->addWidget(result_);

@@ -7,9 +7,12 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <thread>
 
 #include "child_process.h"
+#include "core/unique_fd.h"
 #include "support/temp_dir.h"
 
 namespace kovra::ui::testing {
@@ -115,6 +118,21 @@ TEST_F(LiveProgram, SecondCopyHandsOverAndFirstEndsCleanlyOnSigterm) {
   auto ended = first.wait();
   EXPECT_TRUE(ended.exited) << ended.err;
   EXPECT_EQ(ended.status, 0);
+}
+
+TEST_F(LiveProgram, NameTakenAndLockHeldEndsWithAReasonAndAFailingStatus) {
+  ASSERT_TRUE(bus.ok());
+  auto squatter = QDBusConnection::connectToBus(QString::fromStdString(bus.address()), "kovra-squatter");
+  ASSERT_TRUE(squatter.registerService(QStringLiteral("com.example.Kovra")));
+  kovra::UniqueFd lock(::open(home.at("kovra.lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600));
+  ASSERT_EQ(::flock(lock.get(), LOCK_EX | LOCK_NB), 0);
+
+  auto outcome = run({}, live());
+  EXPECT_TRUE(outcome.exited);
+  EXPECT_EQ(outcome.status, 1);
+  EXPECT_NE(outcome.err.find("Kovra başlatılamadı"), std::string::npos) << outcome.err;
+  EXPECT_EQ(outcome.err.find("ana penceresi açıldı"), std::string::npos) << outcome.err;
+  QDBusConnection::disconnectFromBus("kovra-squatter");
 }
 
 TEST_F(LiveProgram, WithoutASessionBusTheLockFileDecides) {
