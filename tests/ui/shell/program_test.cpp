@@ -40,6 +40,14 @@ TEST(Program, CommandLine) {
   EXPECT_EQ(help.status, 0);
   EXPECT_NE(help.out.find("--dump"), std::string::npos);
 
+  // Output that cannot be written is a failure, not a success.
+  for (const char* flag : {"--help", "--version"}) {
+    ChildProcess full({"/bin/sh", "-c", std::string("exec \"$0\" ") + flag + " >/dev/full", KOVRA_BINARY}, headless());
+    auto refused = full.wait();
+    EXPECT_EQ(refused.status, 1) << flag;
+    EXPECT_NE(refused.err.find("yazılamadı"), std::string::npos) << refused.err;
+  }
+
   auto version = run({"--version"});
   EXPECT_EQ(version.status, 0);
   EXPECT_EQ(version.out.rfind("kovra ", 0), 0u) << version.out;
