@@ -87,7 +87,7 @@ TEST(CPUVerdict, PercentFirstAndWarningOnlyWhenSustained) {
   EXPECT_EQ(MantikVerdictRules::cpuVerdict(cpu(std::nan("")), false, top).sentence, "\u2014");
   EXPECT_EQ(MantikVerdictRules::cpuVerdict(std::nullopt, false, top).sentence, "\u2014");
   // A usage too large to show keeps the sentence with the placeholder for the number.
-  EXPECT_EQ(MantikVerdictRules::cpuVerdict(cpu(1e20), false, top).sentence, "İşlemci rahat, kullanım \u2014.");
+  EXPECT_EQ(MantikVerdictRules::cpuVerdict(cpu(1e20), false, top).sentence, "İşlemci şu an yoğun, kullanım \u2014.");
 }
 
 TEST(NetworkVerdict, ConnectionKindOnlyAndAlwaysNeutral) {
