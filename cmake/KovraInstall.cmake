@@ -1,9 +1,8 @@
-# Install layout and the Debian package. `cmake --install` puts both programs in bin (kovra runs
-# kovra-nettop from its own folder), the desktop entry, the icons, the AppStream metainfo and the
-# manual page in share; `cpack` turns the same tree into build/package/kovra_<version>_<arch>.deb.
+# Install layout and the Debian package. `cmake --install` puts kovra in bin, and the desktop
+# entry, the icons, the AppStream metainfo and the manual page in share; `cpack` turns the same tree into build/package/kovra_<version>_<arch>.deb.
 include(GNUInstallDirs)
 
-install(TARGETS kovra kovra-nettop RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS kovra RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
 set(_data ${PROJECT_SOURCE_DIR}/data)
 install(FILES ${_data}/com.example.Kovra.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
@@ -21,6 +20,14 @@ add_custom_command(OUTPUT ${_man}
   DEPENDS ${_data}/kovra.1 VERBATIM)
 add_custom_target(kovra_man ALL DEPENDS ${_man})
 install(FILES ${_man} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+
+# The package's copyright and change log, where Debian's tools look for them.
+set(_changelog ${CMAKE_CURRENT_BINARY_DIR}/changelog.gz)
+add_custom_command(OUTPUT ${_changelog}
+  COMMAND ${KOVRA_GZIP} -9 -n -c ${_data}/changelog > ${_changelog}
+  DEPENDS ${_data}/changelog VERBATIM)
+add_custom_target(kovra_changelog ALL DEPENDS ${_changelog})
+install(FILES ${_data}/copyright ${_changelog} DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/kovra)
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME kovra)

@@ -1,11 +1,11 @@
-// The traffic tool's CSV: any bytes must parse or fail cleanly, and every row must be sane.
+// The macOS traffic tool's CSV: any bytes must parse or fail cleanly, and every row must be sane.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <string_view>
 
 #include "core/utf8.h"
-#include "samplers/network/process_network_parser.h"
+#include "platform/macos/nettop_listing.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string_view text(reinterpret_cast<const char*>(data), size);

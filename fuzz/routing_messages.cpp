@@ -5,7 +5,7 @@
 #include <span>
 #include <vector>
 
-#include "samplers/network/routing_messages.h"
+#include "platform/macos/routing_messages.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::span<const uint8_t> buffer(data, size);

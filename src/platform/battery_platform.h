@@ -1,76 +1,49 @@
 #pragma once
-// Where the battery sampler gets the battery's property dictionary from.
+// Where the battery sampler gets the machine's power supplies from: the batteries as the kernel
+// describes them, in its own units, and whether an external supply is online.
 
 #include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
-#include <string_view>
-#include <utility>
-#include <variant>
 #include <vector>
 
 #include "core/result.h"
 
 namespace kovra {
 
-struct BatteryProperty;
+enum class SupplyStatus { unknown, charging, discharging, notCharging, full };
 
-// A text-keyed dictionary of property values, in insertion order; setting a key twice replaces it.
-struct BatteryDictionary {
-  std::vector<std::pair<std::string, BatteryProperty>> entries;
-
-  const BatteryProperty* find(std::string_view key) const;
-  BatteryDictionary& set(std::string key, BatteryProperty value);
-  bool operator==(const BatteryDictionary&) const;
+// One battery of the machine (not a mouse's or a headset's). Every figure is absent when the
+// kernel does not give it.
+struct BatteryCell {
+  SupplyStatus status = SupplyStatus::unknown;
+  bool present = true;                      // in its bay
+  std::optional<int64_t> energyNow;         // µWh
+  std::optional<int64_t> energyFull;        // µWh
+  std::optional<int64_t> chargeNow;         // µAh
+  std::optional<int64_t> chargeFull;        // µAh
+  std::optional<int64_t> capacityPercent;
+  std::optional<int64_t> voltageNow;        // µV
+  std::optional<int64_t> currentNow;        // µA, with the sign the driver gives it
+  std::optional<int64_t> powerNow;          // µW, likewise
+  std::optional<int64_t> cycleCount;
+  bool operator==(const BatteryCell&) const = default;
 };
 
-// One property value. Flags, integers and reals are all numbers; texts and dictionaries are not.
-struct BatteryProperty {
-  std::variant<std::monostate, bool, int64_t, double, std::string, BatteryDictionary> value;
-
-  BatteryProperty() = default;
-  BatteryProperty(bool b) : value(b) {}                              // NOLINT(google-explicit-constructor)
-  BatteryProperty(int v) : value(int64_t{v}) {}                      // NOLINT
-  BatteryProperty(int64_t v) : value(v) {}                           // NOLINT
-  BatteryProperty(double v) : value(v) {}                            // NOLINT
-  BatteryProperty(const char* s) : value(std::string(s)) {}          // NOLINT
-  BatteryProperty(std::string s) : value(std::move(s)) {}            // NOLINT
-  BatteryProperty(BatteryDictionary d) : value(std::move(d)) {}      // NOLINT
-
-  const BatteryDictionary* dictionary() const { return std::get_if<BatteryDictionary>(&value); }
-  bool operator==(const BatteryProperty&) const = default;
-};
-
-inline const BatteryProperty* BatteryDictionary::find(std::string_view key) const {
-  for (const auto& [k, v] : entries)
-    if (k == key) return &v;
-  return nullptr;
-}
-
-inline BatteryDictionary& BatteryDictionary::set(std::string key, BatteryProperty value) {
-  for (auto& [k, v] : entries)
-    if (k == key) {
-      v = std::move(value);
-      return *this;
-    }
-  entries.emplace_back(std::move(key), std::move(value));
-  return *this;
-}
-
-inline bool BatteryDictionary::operator==(const BatteryDictionary& other) const { return entries == other.entries; }
-
-// The battery's properties, or absent when the machine has no battery service.
-struct BatteryReading {
-  std::string source;        // names the battery in failure texts, e.g. "/sys/class/power_supply/BAT0"
-  BatteryProperty properties;  // normally a dictionary
+struct PowerSupplies {
+  std::string source;           // names the first battery in failure texts, e.g. "/sys/class/power_supply/BAT0"
+  bool externalOnline = false;  // a mains or USB supply is online
+  std::vector<BatteryCell> batteries;  // in name order, at least one
+  bool operator==(const PowerSupplies&) const = default;
 };
 
 class BatteryPlatform {
  public:
   virtual ~BatteryPlatform() = default;
-  // Absent: no battery. Failure: the properties could not be read (the text names the call).
-  virtual Result<std::optional<BatteryReading>, std::string> readBattery() = 0;
+  // Absent: the machine has no battery. Failure: the supplies could not be listed (the text names
+  // the call).
+  virtual Result<std::optional<PowerSupplies>, std::string> readBattery() = 0;
 };
 
 std::unique_ptr<BatteryPlatform> makeBatteryPlatform();

@@ -1,28 +1,35 @@
 #pragma once
-// Where the processor sampler gets its tick counters from.
+// Where the processor sampler gets the processors' cumulative times from.
 
 #include <cstdint>
 #include <memory>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "core/result.h"
 
 namespace kovra {
 
+// One processor's time since boot, in the kernel's clock ticks, per state. The counters only grow
+// (iowait alone may step back on some kernels; idle + iowait does not).
+struct ProcessorTimes {
+  uint64_t user = 0;
+  uint64_t nice = 0;
+  uint64_t system = 0;
+  uint64_t idle = 0;
+  uint64_t iowait = 0;
+  uint64_t irq = 0;
+  uint64_t softirq = 0;
+  uint64_t steal = 0;  // time a hypervisor ran something else
+  bool operator==(const ProcessorTimes&) const = default;
+};
+
 class CPUPlatform {
  public:
   virtual ~CPUPlatform() = default;
-
-  // Fills `values` with the cumulative tick counters, four per processor in the order user,
-  // system, idle, nice, each wrapping at 2^32, and returns the processor count. The count of
-  // values may disagree with the processor count when the source is malformed; the caller checks.
-  // The vector is reused between calls. On failure, the text names the failing call.
-  virtual Result<uint32_t, std::string> readProcessorTicks(std::vector<uint32_t>& values) = 0;
-
-  // Names the tick source in failure texts ("/proc/stat" on Linux).
-  virtual std::string_view tickSourceName() const = 0;
+  // Replaces `times` with one entry per online processor (at least one) and returns their count.
+  // The vector is reused between calls. On failure, the text names the source and the fault.
+  virtual Result<size_t, std::string> readProcessorTimes(std::vector<ProcessorTimes>& times) = 0;
 };
 
 // The platform's own counters.

@@ -1,5 +1,5 @@
 #pragma once
-// Where the memory sampler gets its counters, pressure level and swap usage from.
+// Where the memory sampler gets its figures, pressure level and swap usage from.
 
 #include <cstdint>
 #include <functional>
@@ -11,36 +11,23 @@
 
 namespace kovra {
 
-// Page counts of one reading. Application memory is internal − purgeable, cached memory is
-// external + purgeable.
-struct VMStatistics {
-  uint64_t internalPages = 0;
-  uint64_t purgeablePages = 0;
-  uint64_t externalPages = 0;
-  uint64_t wiredPages = 0;
-  uint64_t compressorPages = 0;
-  bool operator==(const VMStatistics&) const = default;
-};
-
-// The names failure texts use for the platform's calls.
-struct MemorySourceNames {
-  std::string pageSize;        // e.g. "sysconf(_SC_PAGESIZE)"
-  std::string physicalMemory;  // e.g. "sysconf(_SC_PHYS_PAGES)"
-  std::string pressure;        // e.g. "/proc/pressure/memory"
+// Physical memory of one reading, in bytes, split the way the memory card shows it.
+struct MemoryFigures {
+  uint64_t totalBytes = 0;
+  uint64_t appBytes = 0;         // what programs hold: anonymous and shared memory
+  uint64_t wiredBytes = 0;       // what the kernel keeps for itself and cannot hand back
+  uint64_t compressedBytes = 0;  // compressed pages (zswap pool, zram devices)
+  uint64_t cachedBytes = 0;      // file cache and memory the kernel can drop at once
+  bool operator==(const MemoryFigures&) const = default;
 };
 
 class MemoryPlatform {
  public:
   virtual ~MemoryPlatform() = default;
-  virtual const MemorySourceNames& names() const = 0;
-  // The kernel's page size in bytes (0 is passed through; the caller rejects it).
-  virtual Result<uint64_t, std::string> pageSize() = 0;
-  // The physical memory size in bytes; 0 when unknown.
-  virtual uint64_t physicalMemory() = 0;
-  // The counters of this reading. Called before pressureLevel() and swapUsage() in every reading.
-  virtual Result<VMStatistics, std::string> statistics() = 0;
-  // The pressure level: 1 normal, 2 warning, 4 critical (anything else is passed through).
-  virtual Result<int32_t, std::string> pressureLevel() = 0;
+  // The figures of this reading. Called before pressure() and swapUsage() in every reading; fails
+  // naming the file or line that could not be read (a total of 0 is a failure too).
+  virtual Result<MemoryFigures, std::string> figures() = 0;
+  virtual Result<MemoryPressure, std::string> pressure() = 0;
   virtual Result<SwapUsage, std::string> swapUsage() = 0;
 };
 

@@ -20,8 +20,9 @@ struct ProcessUsage {
   uint64_t cpuTicks = 0;        // user + system time, in ticks
   uint64_t footprintBytes = 0;  // memory charged to the process
   uint64_t startTime = 0;       // identifies one life of a pid
-  // Changes when the process replaces its executable.
-  std::array<uint8_t, 16> executableID{};
+  // The kernel's short name of the process (comm, its first 16 bytes): it changes when the process
+  // runs another program, and then the process is looked at afresh. Empty for kernel threads.
+  std::array<char, 16> comm{};
 };
 
 enum class UsageFailure {

@@ -1,5 +1,5 @@
 #pragma once
-// Cumulative network bytes per process, as the per-process traffic tool reports them.
+// Cumulative network bytes per process: the byte counters of each process's open connections.
 
 #include <cstdint>
 #include <string>
@@ -12,7 +12,7 @@ namespace kovra {
 
 struct ProcessTraffic {
   int32_t pid = 0;
-  std::string name;            // the kernel's short name of the process, made fit for the listing
+  std::string name;            // the kernel's short name of the process, passed through listingName
   uint64_t bytesReceived = 0;  // summed over the process's open external TCP connections
   uint64_t bytesSent = 0;
   bool operator==(const ProcessTraffic&) const = default;
@@ -30,13 +30,8 @@ struct TrafficReading {
 // this program may not inspect are not counted. Fails with the failing call and its error.
 Result<TrafficReading, std::string> readProcessTraffic();
 
-// A process name as the listing may carry it: valid UTF-8 in which every control character (C0,
-// DEL, C1), line or paragraph separator (U+2028, U+2029) and comma is replaced by "?", so that no
-// name can end a line or a column.
+// A process name as the app list may show it: valid UTF-8 in which every control character (C0,
+// DEL, C1), line or paragraph separator (U+2028, U+2029) and comma is replaced by "?".
 std::string listingName(std::string_view raw);
-
-// The tool's output: the header ",bytes_in,bytes_out," (",partial,bytes_in,bytes_out," for a
-// partial reading; columns in the requested order), then "name.pid,<first>,<second>," per process.
-std::string renderTrafficListing(const TrafficReading& reading, bool bytesInFirst);
 
 }  // namespace kovra

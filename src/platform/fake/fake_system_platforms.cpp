@@ -2,39 +2,24 @@
 
 namespace kovra {
 
-FakeCPUPlatform& FakeCPUPlatform::push(uint32_t processors, std::vector<uint32_t> values) {
-  answers_.push_back(Answer{processors, std::move(values), std::nullopt});
+FakeCPUPlatform& FakeCPUPlatform::push(std::vector<ProcessorTimes> times) {
+  answers_.emplace_back(std::move(times));
   return *this;
 }
 
 FakeCPUPlatform& FakeCPUPlatform::pushFailure(std::string text) {
-  answers_.push_back(Answer{0, {}, std::move(text)});
+  answers_.emplace_back(Failure{std::move(text)});
   return *this;
 }
 
-Result<uint32_t, std::string> FakeCPUPlatform::readProcessorTicks(std::vector<uint32_t>& values) {
+Result<size_t, std::string> FakeCPUPlatform::readProcessorTimes(std::vector<ProcessorTimes>& times) {
   ++calls;
   if (answers_.empty()) return Failure{std::string("fake: no answer")};
-  Answer a = answers_.front();
+  auto a = answers_.front();
   if (answers_.size() > 1) answers_.pop_front();
-  if (a.failure) return Failure{*a.failure};
-  values = a.values;
-  return a.processors;
-}
-
-Result<uint64_t, std::string> FakeMemoryPlatform::pageSize() {
-  ++pageSizeCalls;
-  return pageSizeResult;
-}
-
-uint64_t FakeMemoryPlatform::physicalMemory() {
-  ++physicalCalls;
-  return physical;
-}
-
-Result<VMStatistics, std::string> FakeMemoryPlatform::statistics() {
-  ++statisticsCalls;
-  return statisticsResult;
+  if (!a.ok()) return Failure{a.error()};
+  times = a.value();
+  return times.size();
 }
 
 }  // namespace kovra

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "samplers/process/process_bundle_rules.h"
+#include "platform/macos/bundle_rules.h"
 
 namespace kovra::platform {
 
@@ -42,7 +42,9 @@ Result<ProcessUsage, UsageFailure> FakeProcessSource::usage(int32_t pid) {
 std::optional<std::string> FakeProcessSource::executablePath(int32_t pid) {
   ++resolveCalls[pid];
   auto it = processes.find(pid);
-  return it == processes.end() ? std::nullopt : it->second.executablePath;
+  if (it == processes.end() || !it->second.executablePath) return std::nullopt;
+  // As the macOS platform hands paths out: without the data volume's prefix.
+  return ProcessBundleRules::withoutDataVolumePrefix(*it->second.executablePath);
 }
 
 std::optional<std::string> FakeProcessSource::shortName(int32_t pid) {
@@ -87,7 +89,10 @@ bool FakeAppControl::isProtectedGroup(const std::string& groupPath) {
 
 std::vector<RunningApplication> FakeAppControl::runningApplications() {
   ++runningCalls;
-  return running;
+  std::vector<RunningApplication> out = running;
+  for (auto& app : out)
+    if (app.bundlePath) app.bundlePath = ProcessBundleRules::withoutDataVolumePrefix(*app.bundlePath);
+  return out;
 }
 
 bool FakeAppControl::requestQuit(const RunningApplication& app, bool force) {

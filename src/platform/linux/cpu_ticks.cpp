@@ -6,8 +6,8 @@
 
 namespace kovra::linuxfs {
 
-uint32_t parseCpuTicks(std::string_view text, std::vector<uint32_t>& values) {
-  values.clear();
+uint32_t parseCpuTimes(std::string_view text, std::vector<ProcessorTimes>& times) {
+  times.clear();
   uint32_t processors = 0;
   while (!text.empty()) {
     std::string_view line = nextLine(text);
@@ -18,7 +18,6 @@ uint32_t parseCpuTicks(std::string_view text, std::vector<uint32_t>& values) {
     if (processors == UINT32_MAX) break;
     ++processors;
 
-    // user nice system idle iowait irq softirq steal
     std::array<uint64_t, 8> f{};
     size_t got = 0;
     while (got < f.size()) {
@@ -27,10 +26,7 @@ uint32_t parseCpuTicks(std::string_view text, std::vector<uint32_t>& values) {
       f[got++] = *v;
     }
     if (got < 4) continue;
-    values.push_back(static_cast<uint32_t>(f[0]));
-    values.push_back(static_cast<uint32_t>(f[2] + f[5] + f[6]));
-    values.push_back(static_cast<uint32_t>(f[3] + f[4] + f[7]));
-    values.push_back(static_cast<uint32_t>(f[1]));
+    times.push_back(ProcessorTimes{f[0], f[1], f[2], f[3], f[4], f[5], f[6], f[7]});
   }
   return processors;
 }

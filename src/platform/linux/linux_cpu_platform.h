@@ -1,5 +1,5 @@
 #pragma once
-// Processor tick counters on Linux, from the per-processor lines of /proc/stat.
+// Processor times on Linux, from the per-processor lines of /proc/stat.
 
 #include <string>
 
@@ -11,8 +11,9 @@ namespace kovra {
 class LinuxCPUPlatform : public CPUPlatform {
  public:
   explicit LinuxCPUPlatform(std::string path = "/proc/stat");
-  Result<uint32_t, std::string> readProcessorTicks(std::vector<uint32_t>& values) override;
-  std::string_view tickSourceName() const override { return file_.path(); }
+  // Fails when the file cannot be read, has no processor line, or a processor line has fewer than
+  // four figures.
+  Result<size_t, std::string> readProcessorTimes(std::vector<ProcessorTimes>& times) override;
 
  private:
   linuxfs::ProcFile file_;

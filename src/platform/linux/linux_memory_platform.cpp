@@ -1,7 +1,6 @@
 #include "platform/linux/linux_memory_platform.h"
 
 #include <dirent.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <ctime>
@@ -31,23 +30,8 @@ LinuxMemoryPlatform::LinuxMemoryPlatform() : LinuxMemoryPlatform(Paths{}, system
 LinuxMemoryPlatform::LinuxMemoryPlatform(Paths paths, UptimeClock clock)
     : paths_(std::move(paths)),
       clock_(std::move(clock)),
-      names_{"sysconf(_SC_PAGESIZE)", paths_.meminfo + " MemTotal", paths_.pressure},
       meminfo_(paths_.meminfo),
       pressure_(paths_.pressure) {}
-
-Result<uint64_t, std::string> LinuxMemoryPlatform::pageSize() {
-  if (pageSize_ != 0) return pageSize_;
-  errno = 0;
-  long size = ::sysconf(_SC_PAGESIZE);
-  if (size < 0) return Failure{std::string("sysconf(_SC_PAGESIZE): ") + linuxfs::errnoText(errno)};
-  pageSize_ = static_cast<uint64_t>(size);
-  return pageSize_;
-}
-
-uint64_t LinuxMemoryPlatform::physicalMemory() {
-  auto info = readMeminfo();
-  return info.ok() ? info.value().memTotal.value_or(0) : 0;
-}
 
 Result<linuxfs::MemInfo, std::string> LinuxMemoryPlatform::readMeminfo() {
   auto text = meminfo_.read();
@@ -78,12 +62,8 @@ uint64_t LinuxMemoryPlatform::zramBytes() {
   return total;
 }
 
-Result<VMStatistics, std::string> LinuxMemoryPlatform::statistics() {
+Result<MemoryFigures, std::string> LinuxMemoryPlatform::figures() {
   haveInfo_ = false;
-  auto page = pageSize();
-  if (!page.ok()) return Failure{page.error()};
-  const uint64_t p = page.value() == 0 ? 1 : page.value();
-
   auto read = readMeminfo();
   if (!read.ok()) return Failure{read.error()};
   info_ = read.value();
@@ -97,19 +77,22 @@ Result<VMStatistics, std::string> LinuxMemoryPlatform::statistics() {
                             Required{"AnonPages", m.anonPages}, Required{"Shmem", m.shmem}}) {
     if (!r.value) return Failure{paths_.meminfo + ": " + r.name + " okunamadı"};
   }
+  if (*m.memTotal == 0) return Failure{paths_.meminfo + " MemTotal: 0"};
   haveInfo_ = true;
 
-  const uint64_t app = plus(*m.anonPages, *m.shmem);
-  const uint64_t cached = plus(plus(*m.buffers, minus(*m.cached, *m.shmem)), m.sReclaimable.value_or(0));
-  const uint64_t compressed = plus(m.zswap.value_or(0), zramBytes());
-  const uint64_t wired = minus(minus(minus(minus(*m.memTotal, *m.memFree), app), cached), compressed);
+  MemoryFigures f;
+  f.totalBytes = *m.memTotal;
+  f.appBytes = plus(*m.anonPages, *m.shmem);
+  f.cachedBytes = plus(plus(*m.buffers, minus(*m.cached, *m.shmem)), m.sReclaimable.value_or(0));
+  f.compressedBytes = plus(m.zswap.value_or(0), zramBytes());
+  f.wiredBytes = minus(minus(minus(minus(*m.memTotal, *m.memFree), f.appBytes), f.cachedBytes), f.compressedBytes);
+  return f;
+}
 
-  VMStatistics v;
-  v.internalPages = app / p;
-  v.externalPages = cached / p;
-  v.compressorPages = compressed / p;
-  v.wiredPages = wired / p;
-  return v;
+Result<MemoryPressure, std::string> LinuxMemoryPlatform::pressure() {
+  auto level = pressureLevel();
+  if (!level.ok()) return Failure{level.error()};
+  return memoryPressureFromRaw(level.value()).value_or(MemoryPressure::normal);
 }
 
 Result<int32_t, std::string> LinuxMemoryPlatform::pressureLevel() {

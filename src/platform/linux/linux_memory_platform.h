@@ -15,6 +15,7 @@
 #include "platform/linux/meminfo.h"
 #include "platform/linux/memory_pressure.h"
 #include "platform/linux/kernel_file.h"
+#include "platform/linux/sys_root.h"
 #include "platform/memory_platform.h"
 
 namespace kovra {
@@ -24,17 +25,14 @@ class LinuxMemoryPlatform : public MemoryPlatform {
   struct Paths {
     std::string meminfo = "/proc/meminfo";
     std::string pressure = "/proc/pressure/memory";
-    std::string blockDevices = "/sys/block";
+    std::string blockDevices = linuxfs::sysRoot() + "/block";
   };
 
   LinuxMemoryPlatform();
   LinuxMemoryPlatform(Paths paths, UptimeClock clock);
 
-  const MemorySourceNames& names() const override { return names_; }
-  Result<uint64_t, std::string> pageSize() override;
-  uint64_t physicalMemory() override;
-  Result<VMStatistics, std::string> statistics() override;
-  Result<int32_t, std::string> pressureLevel() override;
+  Result<MemoryFigures, std::string> figures() override;
+  Result<MemoryPressure, std::string> pressure() override;
   Result<SwapUsage, std::string> swapUsage() override;
 
   // How often the list of zram devices is taken again.
@@ -42,16 +40,16 @@ class LinuxMemoryPlatform : public MemoryPlatform {
 
  private:
   Result<linuxfs::MemInfo, std::string> readMeminfo();
+  // The tracker's level: 1 normal, 2 warning, 4 critical.
+  Result<int32_t, std::string> pressureLevel();
   uint64_t zramBytes();
 
   Paths paths_;
   UptimeClock clock_;
-  MemorySourceNames names_;
   linuxfs::ProcFile meminfo_;
   linuxfs::ProcFile pressure_;
   std::vector<linuxfs::ProcFile> zram_;
   std::optional<double> zramScannedAt_;
-  uint64_t pageSize_ = 0;
   linuxfs::MemInfo info_;  // the meminfo of the current reading, for pressure and swap
   bool haveInfo_ = false;
   bool psiAbsent_ = false;

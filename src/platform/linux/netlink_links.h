@@ -12,6 +12,7 @@
 #include "core/result.h"
 #include "platform/linux/netlink_messages.h"
 #include "platform/linux/netlink_socket.h"
+#include "platform/linux/sys_root.h"
 
 namespace kovra::netlink {
 
@@ -54,7 +55,7 @@ class LinkReader {
 // sysfs questions about one interface, under a root that tests can point at a fixture tree.
 class Sysfs {
  public:
-  explicit Sysfs(std::string root = "/sys") : root_(std::move(root)) {}
+  explicit Sysfs(std::string root = linuxfs::sysRoot()) : root_(std::move(root)) {}
   // A physical interface has a `device` link and does not live under devices/virtual.
   bool isPhysical(std::string_view name) const;
   // DEVTYPE=wlan in its uevent, a phy80211 link or a wireless folder.

@@ -51,7 +51,7 @@ Result<platform::ProcessUsage, platform::UsageFailure> LinuxProcessSource::usage
   u.startTime = reading.startTime;
   // The name changes when the process runs another program; kernel threads never do.
   if (!reading.isKernelThread) {
-    std::memcpy(u.executableID.data(), reading.comm.data(), std::min<size_t>(reading.commLength, 16));
+    std::memcpy(u.comm.data(), reading.comm.data(), std::min<size_t>(reading.commLength, 16));
   }
   lastPID_ = pid;
   last_ = reading;

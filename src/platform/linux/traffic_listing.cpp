@@ -1,4 +1,4 @@
-// The per-process traffic tool's output: names that cannot break a line or a column.
+// Process names as the app list shows them: nothing in them can break a line or a column.
 #include "core/utf8.h"
 #include "platform/process_traffic.h"
 
@@ -34,18 +34,6 @@ std::string listingName(std::string_view raw) {
       out.append(text, i, len);
     }
     i += len;
-  }
-  return out;
-}
-
-std::string renderTrafficListing(const TrafficReading& reading, bool bytesInFirst) {
-  std::string out = reading.partial ? ",partial" : "";
-  out += bytesInFirst ? ",bytes_in,bytes_out,\n" : ",bytes_out,bytes_in,\n";
-  for (const ProcessTraffic& t : reading.processes) {
-    uint64_t first = bytesInFirst ? t.bytesReceived : t.bytesSent;
-    uint64_t second = bytesInFirst ? t.bytesSent : t.bytesReceived;
-    out += listingName(t.name) + "." + std::to_string(t.pid) + "," + std::to_string(first) + "," +
-           std::to_string(second) + ",\n";
   }
   return out;
 }

@@ -1,12 +1,9 @@
 #include "samplers/network/process_network_sampler.h"
 
 #include <time.h>
-#include <unistd.h>
 
-#include <array>
-
-#include "core/log.h"
-#include "samplers/network/process_network_runner.h"
+#include <set>
+#include <utility>
 
 namespace kovra {
 
@@ -27,32 +24,10 @@ uint64_t monotonicRawNanoseconds() {
   return static_cast<uint64_t>(ts.tv_sec) * 1'000'000'000u + static_cast<uint64_t>(ts.tv_nsec);
 }
 
-const std::vector<std::string>& ProcessNetworkSampler::arguments() {
-  static const std::vector<std::string> args{"-P", "-L", "1", "-x", "-n", "-t", "external", "-J", "bytes_in,bytes_out"};
-  return args;
-}
+ProcessNetworkSampler::ProcessNetworkSampler() : ProcessNetworkSampler(readProcessTraffic, monotonicRawNanoseconds) {}
 
-std::string ProcessNetworkSampler::defaultExecutable() {
-  std::array<char, 4096> buf{};
-  ssize_t n = ::readlink("/proc/self/exe", buf.data(), buf.size() - 1);
-  if (n <= 0) return {};
-  std::string self(buf.data(), static_cast<size_t>(n));
-  size_t slash = self.rfind('/');
-  if (slash == std::string::npos) return {};
-  return self.substr(0, slash + 1) + "kovra-nettop";
-}
-
-ProcessNetworkSampler::ProcessNetworkSampler() : ProcessNetworkSampler(defaultExecutable(), monotonicRawNanoseconds) {}
-
-ProcessNetworkSampler::ProcessNetworkSampler(std::string executable, MonotonicClock clock)
-    : executable_(std::move(executable)), clock_(std::move(clock)) {
-  run_ = [this] { return runNettopTool(executable_, arguments()); };
-}
-
-ProcessNetworkSampler::ProcessNetworkSampler(NettopRun run, MonotonicClock clock)
-    : run_(std::move(run)), clock_(std::move(clock)) {}
-
-Result<std::string, SamplerError> ProcessNetworkSampler::runNettop() { return run_(); }
+ProcessNetworkSampler::ProcessNetworkSampler(TrafficRead read, MonotonicClock clock)
+    : read_(std::move(read)), clock_(std::move(clock)) {}
 
 SampleResult<ProcessNetworkSnapshot> ProcessNetworkSampler::sample() {
   const uint64_t t0 = clock_();
@@ -62,29 +37,22 @@ SampleResult<ProcessNetworkSnapshot> ProcessNetworkSampler::sample() {
     return notReady();
   }
 
-  // The tool reads the counters as soon as it starts: a run is stamped with its start, so the
-  // time the tool then takes to match sockets to processes does not skew the rates.
+  // The counters are read as soon as the reading starts: it is stamped with its start, so the
+  // time then taken to match sockets to processes does not skew the rates.
   const uint64_t readAt = t0;
-  auto data = runNettop();
-  if (!data) return Failure{data.error()};
+  auto reading = read_();
+  if (!reading) return unreadable(reading.error());
   const uint64_t t1 = clock_();
   if (t1 == 0) return unreadable(kClockFailed);
-  auto parsed = parseNettopOutput(*data);
-  if (!parsed) return Failure{parsed.error()};
-
-  if (parsed->skippedLines >= 1 && !hasLoggedSkippedLines_) {
-    hasLoggedSkippedLines_ = true;
-    Log::sampler.log("nettop: " + std::to_string(parsed->skippedLines) + " satır ayrıştırılamadı, atlandı");
-  }
 
   if (hasBaseline_ && readAt > previousReadTime_ && readAt - previousReadTime_ <= kMaxIntervalNs) {
-    update(*parsed, readAt, static_cast<double>(readAt - previousReadTime_) / 1e9);
+    update(*reading, readAt, static_cast<double>(readAt - previousReadTime_) / 1e9);
     previousTime_ = t1;
     previousReadTime_ = readAt;
     lastResult_ = snapshot();
     return *lastResult_;
   }
-  update(*parsed, readAt, std::nullopt);
+  update(*reading, readAt, std::nullopt);
   previousTime_ = t1;
   previousReadTime_ = readAt;
   hasBaseline_ = true;
@@ -92,28 +60,32 @@ SampleResult<ProcessNetworkSnapshot> ProcessNetworkSampler::sample() {
   return notReady();
 }
 
-void ProcessNetworkSampler::update(const std::map<int32_t, NettopRow>& rows, uint64_t now,
+void ProcessNetworkSampler::update(const TrafficReading& reading, uint64_t now,
                                    std::optional<double> elapsedSeconds) {
-  NettopParse parse;
-  parse.rows = rows;
-  update(parse, now, elapsedSeconds);
-}
-
-void ProcessNetworkSampler::update(const NettopParse& parse, uint64_t now, std::optional<double> elapsedSeconds) {
-  std::map<int32_t, NettopTracked> next;
-  for (const auto& [pid, row] : parse.rows) {
-    NettopTracked entry;
-    uint64_t deltaIn = row.bytesIn, deltaOut = row.bytesOut;
+  std::map<int32_t, const ProcessTraffic*> rows;
+  std::set<int32_t> conflicting;
+  for (const ProcessTraffic& row : reading.processes) {
+    if (conflicting.contains(row.pid)) continue;
+    if (!rows.emplace(row.pid, &row).second) {
+      rows.erase(row.pid);
+      conflicting.insert(row.pid);
+    }
+  }
+  std::map<int32_t, TrafficTracked> next;
+  for (const auto& [pid, listed] : rows) {
+    const ProcessTraffic& row = *listed;
+    TrafficTracked entry;
+    uint64_t deltaIn = row.bytesReceived, deltaOut = row.bytesSent;
     std::optional<double> interval = elapsedSeconds;
     auto old = tracked_.find(pid);
     if (old != tracked_.end() && old->second.name == row.name) {
       entry.totalIn = old->second.totalIn;
       entry.totalOut = old->second.totalOut;
       if (old->second.presentInPrevious) {
-        // A counter that went down (the tool started counting anew) adds nothing.
-        deltaIn = row.bytesIn > old->second.lastIn ? row.bytesIn - old->second.lastIn : 0;
-        deltaOut = row.bytesOut > old->second.lastOut ? row.bytesOut - old->second.lastOut : 0;
-        // Held over: the counters were read before the previous run, and the bytes since then
+        // A counter that went down (a connection closed) adds nothing.
+        deltaIn = row.bytesReceived > old->second.lastIn ? row.bytesReceived - old->second.lastIn : 0;
+        deltaOut = row.bytesSent > old->second.lastOut ? row.bytesSent - old->second.lastOut : 0;
+        // Held over: the counters were read before the previous reading, and the bytes since then
         // spread over the whole time.
         if (interval && old->second.heldOver && now > old->second.lastSeen) {
           interval = static_cast<double>(now - old->second.lastSeen) / 1e9;
@@ -127,8 +99,8 @@ void ProcessNetworkSampler::update(const NettopParse& parse, uint64_t now, std::
       entry.rateOut = static_cast<double>(deltaOut) / *interval;
     }
     entry.name = row.name;
-    entry.lastIn = row.bytesIn;
-    entry.lastOut = row.bytesOut;
+    entry.lastIn = row.bytesReceived;
+    entry.lastOut = row.bytesSent;
     entry.lastSeen = now;
     entry.presentInPrevious = true;
     next.emplace(pid, std::move(entry));
@@ -138,9 +110,9 @@ void ProcessNetworkSampler::update(const NettopParse& parse, uint64_t now, std::
     // A clock that stepped back makes `now` earlier than `lastSeen`: that is no age at all.
     uint64_t age = now > old.lastSeen ? now - old.lastSeen : 0;
     if (age > kCarryOverNs) continue;
-    NettopTracked kept = old;
+    TrafficTracked kept = old;
     kept.rateIn = kept.rateOut = 0;
-    if (parse.partial || parse.conflicting.contains(pid)) {
+    if (reading.partial || conflicting.contains(pid)) {
       // Not seen is not gone: the next run that lists it measures from these counters.
       kept.heldOver = kept.presentInPrevious;
     } else {

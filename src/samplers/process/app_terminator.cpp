@@ -3,7 +3,6 @@
 #include <unordered_set>
 
 #include "core/log.h"
-#include "samplers/process/process_bundle_rules.h"
 
 namespace kovra {
 
@@ -11,7 +10,7 @@ AppTerminator::AppTerminator(std::shared_ptr<platform::AppControl> control) : co
 
 TerminateOutcome AppTerminator::terminate(const AppUsage& app, bool force) {
   if (!app.canTerminate || app.kind != AppGroupKind::app || !app.bundlePath) return TerminateOutcome::notAllowed;
-  const std::string path = ProcessBundleRules::withoutDataVolumePrefix(*app.bundlePath);
+  const std::string& path = *app.bundlePath;
   if (control_->isProtectedGroup(path)) return TerminateOutcome::notAllowed;
   if (path == control_->ownGroupPath()) return TerminateOutcome::notAllowed;
   const int32_t own = control_->ownPID();
@@ -48,7 +47,7 @@ std::vector<platform::RunningApplication> AppTerminator::runningApplications(con
   for (auto& running : control_->runningApplications()) {
     if (running.isTerminated || running.pid == ownPID) continue;
     std::optional<std::string> bp;
-    if (running.bundlePath) bp = ProcessBundleRules::withoutDataVolumePrefix(*running.bundlePath);
+    if (running.bundlePath) bp = running.bundlePath;
     const bool samePath = bp && *bp == bundlePath;
     const bool sameIdentifier = pids.contains(running.pid) && app.bundleIdentifier && running.bundleIdentifier &&
                                 *app.bundleIdentifier == *running.bundleIdentifier;

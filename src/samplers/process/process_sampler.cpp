@@ -4,7 +4,6 @@
 
 #include "core/localize.h"
 #include "core/log.h"
-#include "samplers/process/process_bundle_rules.h"
 
 namespace kovra {
 
@@ -74,7 +73,7 @@ SampleResult<size_t> ProcessSampler::listPIDs() {
 std::optional<std::string> ProcessSampler::executablePath(int32_t pid) {
   auto path = source_->executablePath(pid);
   if (!path || path->empty()) return std::nullopt;
-  return ProcessBundleRules::withoutDataVolumePrefix(*path);
+  return path;
 }
 
 std::optional<std::string> ProcessSampler::shortName(int32_t pid) {
@@ -180,15 +179,15 @@ SampleResult<ProcessListSnapshot> ProcessSampler::sample() {
       }
       t.cpuTicks = u.cpuTicks;
       t.seen = generation_;
-      if (t.executableID != u.executableID) {
+      if (t.comm != u.comm) {
         Resolved r = resolve(pid);
-        t.executableID = u.executableID;
+        t.comm = u.comm;
         t.name = std::move(r.name);
         t.groupPath = std::move(r.groupPath);
       }
     } else {
       Resolved r = resolve(pid);
-      TrackedProcess fresh{u.startTime, u.executableID, u.cpuTicks, std::move(r.name), std::move(r.groupPath),
+      TrackedProcess fresh{u.startTime, u.comm, u.cpuTicks, std::move(r.name), std::move(r.groupPath),
                            generation_};
       it = tracked_.insert_or_assign(pid, std::move(fresh)).first;
     }

@@ -35,7 +35,7 @@ class ProcessSampler : public ProcessSampling {
  private:
   struct TrackedProcess {
     uint64_t startTime = 0;
-    std::array<uint8_t, 16> executableID{};
+    std::array<char, 16> comm{};
     uint64_t cpuTicks = 0;
     std::string name;
     std::optional<std::string> groupPath;

@@ -1,117 +1,100 @@
 #include "samplers/system/battery_rules.h"
 
+#include <algorithm>
 #include <cmath>
-#include <limits>
 #include <string>
+#include <vector>
 
 namespace kovra {
 
 namespace {
 
-std::optional<double> batteryDouble(const BatteryProperty* value) {
-  if (value == nullptr) return std::nullopt;
-  if (const auto* b = std::get_if<bool>(&value->value)) return *b ? 1.0 : 0.0;
-  if (const auto* i = std::get_if<int64_t>(&value->value)) return static_cast<double>(*i);
-  if (const auto* d = std::get_if<double>(&value->value)) return *d;
+int64_t addCapped(int64_t a, int64_t b) {
+  int64_t out = 0;
+  if (__builtin_add_overflow(a, b, &out)) return b < 0 ? INT64_MIN : INT64_MAX;
+  return out;
+}
+
+// The battery's power in watts, positive; from power_now, else voltage × current.
+std::optional<double> watts(const BatteryCell& c) {
+  if (c.powerNow) return std::fabs(static_cast<double>(*c.powerNow)) / 1e6;
+  if (c.voltageNow && c.currentNow)
+    return std::fabs(static_cast<double>(*c.voltageNow) * static_cast<double>(*c.currentNow)) / 1e12;
   return std::nullopt;
 }
 
-const BatteryDictionary* dictionaryAt(const BatteryDictionary& d, std::string_view key) {
-  const BatteryProperty* p = d.find(key);
-  return p != nullptr ? p->dictionary() : nullptr;
-}
-
-std::optional<double> batteryPower(const BatteryDictionary& props, const BatteryDictionary* telemetry) {
-  if (telemetry != nullptr) {
-    if (auto mw = batteryDouble(telemetry->find("BatteryPower"))) return *mw / 1000.0;
-  }
-  auto voltage = batteryInt64(props.find("Voltage"));
-  auto amperage = batteryInt64(props.find("Amperage"));
-  if (voltage && amperage) return static_cast<double>(*voltage) * static_cast<double>(*amperage) / 1'000'000.0;
-  return std::nullopt;
-}
-
-std::optional<double> adapterInput(const BatteryDictionary* telemetry) {
-  if (telemetry == nullptr) return std::nullopt;
-  auto mw = batteryDouble(telemetry->find("SystemPowerIn"));
-  if (mw && *mw > 0) return *mw / 1000.0;
-  return std::nullopt;
-}
-
-std::optional<int64_t> adapterRated(const BatteryDictionary& props) {
-  const BatteryDictionary* details = dictionaryAt(props, "AdapterDetails");
-  if (details == nullptr) return std::nullopt;
-  auto watts = batteryInt64(details->find("Watts"));
-  if (watts && *watts > 0) return watts;
-  return std::nullopt;
-}
-
-std::optional<int64_t> timeRemaining(const BatteryDictionary& props) {
-  auto minutes = batteryInt64(props.find("TimeRemaining"));
-  if (minutes && *minutes > 0 && *minutes != 0xFFFF) return minutes;
-  return std::nullopt;
-}
+bool hasEnergy(const BatteryCell* c) { return c->energyNow && c->energyFull; }
+bool hasCharge(const BatteryCell* c) { return !hasEnergy(c) && c->chargeNow && c->chargeFull; }
 
 }  // namespace
 
-std::optional<bool> batteryBool(const BatteryProperty* value) {
-  auto d = batteryDouble(value);
-  if (!d) return std::nullopt;
-  return *d != 0.0;
-}
+SampleResult<std::optional<BatterySnapshot>> batterySnapshot(const PowerSupplies& supplies) {
+  const std::string prefix = supplies.source + ": ";
+  std::vector<const BatteryCell*> present;
+  for (const auto& c : supplies.batteries)
+    if (c.present) present.push_back(&c);
+  if (present.empty()) return std::optional<BatterySnapshot>{};
 
-std::optional<int64_t> batteryInt64(const BatteryProperty* value) {
-  if (value == nullptr) return std::nullopt;
-  if (const auto* i = std::get_if<int64_t>(&value->value)) return *i;
-  if (const auto* b = std::get_if<bool>(&value->value)) return *b ? 1 : 0;
-  if (const auto* d = std::get_if<double>(&value->value)) {
-    // A real outside the 64-bit range would be undefined to convert: clamp it instead.
-    if (std::isnan(*d)) return std::nullopt;
-    if (*d >= 9.2e18) return std::numeric_limits<int64_t>::max();
-    if (*d <= -9.2e18) return std::numeric_limits<int64_t>::min();
-    return static_cast<int64_t>(*d);
+  auto any = [&](SupplyStatus s) { return std::any_of(present.begin(), present.end(), [s](auto* c) { return c->status == s; }); };
+  const bool charging = any(SupplyStatus::charging);
+  const bool discharging = !charging && any(SupplyStatus::discharging);
+  const bool full = std::all_of(present.begin(), present.end(), [](auto* c) { return c->status == SupplyStatus::full; });
+
+  // Capacities add up when every battery reports the same unit; otherwise percentages are used.
+  const bool allEnergy = std::all_of(present.begin(), present.end(), hasEnergy);
+  const bool allCharge = std::all_of(present.begin(), present.end(), hasCharge);
+  std::optional<int64_t> now, capacity;
+  if (allEnergy || allCharge) {
+    now = 0, capacity = 0;
+    for (auto* c : present) {
+      *now = addCapped(*now, allEnergy ? *c->energyNow : *c->chargeNow);
+      *capacity = addCapped(*capacity, allEnergy ? *c->energyFull : *c->chargeFull);
+    }
+  } else if (std::all_of(present.begin(), present.end(), [](auto* c) { return c->capacityPercent.has_value(); })) {
+    now = 0, capacity = 0;
+    for (auto* c : present) *now = addCapped(*now, *c->capacityPercent), *capacity = addCapped(*capacity, 100);
   }
-  return std::nullopt;
-}
-
-SampleResult<std::optional<BatterySnapshot>> batterySnapshotFromProperties(std::string_view source,
-                                                                           const BatteryProperty& properties) {
-  const std::string prefix = std::string(source) + ": ";
-  const BatteryDictionary* dict = properties.dictionary();
-  if (dict == nullptr) return unreadable(prefix + "özellikler sözlük değil");
-  const BatteryDictionary& props = *dict;
-
-  if (auto installed = batteryBool(props.find("BatteryInstalled")); installed && !*installed) {
-    return std::optional<BatterySnapshot>{};
-  }
-
-  auto current = batteryInt64(props.find("CurrentCapacity"));
-  if (!current) return unreadable(prefix + "CurrentCapacity okunamadı");
-  auto max = batteryInt64(props.find("MaxCapacity"));
-  if (!max) return unreadable(prefix + "MaxCapacity okunamadı");
-  if (*max < 1) return unreadable(prefix + "MaxCapacity " + std::to_string(*max));
-  auto external = batteryBool(props.find("ExternalConnected"));
-  if (!external) return unreadable(prefix + "ExternalConnected okunamadı");
-  auto charging = batteryBool(props.find("IsCharging"));
-  if (!charging) return unreadable(prefix + "IsCharging okunamadı");
-  auto full = batteryBool(props.find("FullyCharged"));
-  if (!full) return unreadable(prefix + "FullyCharged okunamadı");
+  if (!now) return unreadable(prefix + "CurrentCapacity okunamadı");
+  if (*capacity < 1) return unreadable(prefix + "MaxCapacity " + std::to_string(*capacity));
 
   BatterySnapshot s;
-  const double fraction = static_cast<double>(*current) / static_cast<double>(*max);
+  const double fraction = static_cast<double>(*now) / static_cast<double>(*capacity);
   s.chargeFraction = !(fraction > 0) ? 0.0 : (fraction > 1 ? 1.0 : fraction);
-  s.isPluggedIn = *external;
-  s.isCharging = *charging;
-  s.isFullyCharged = *full;
+  s.isPluggedIn = supplies.externalOnline;
+  s.isCharging = charging;
+  s.isFullyCharged = full;
 
-  const BatteryDictionary* telemetry = dictionaryAt(props, "PowerTelemetryData");
-  s.batteryPowerWatts = batteryPower(props, telemetry);
-  if (s.isPluggedIn) {
-    s.adapterInputWatts = adapterInput(telemetry);
-    s.adapterRatedWatts = adapterRated(props);
+  const double sign = discharging ? -1.0 : 1.0;
+  std::optional<double> rate;
+  for (auto* c : present) {
+    if (auto w = watts(*c)) rate = rate.value_or(0) + *w;
   }
-  s.timeRemainingMinutes = timeRemaining(props);
-  if (auto cycles = batteryInt64(props.find("CycleCount")); cycles && *cycles >= 0) s.cycleCount = cycles;
+  // Whole milliwatts; a figure too large for that is no real battery's.
+  if (rate && *rate * 1000 < 9e18) s.batteryPowerWatts = static_cast<double>(std::llround(sign * *rate * 1000)) / 1000.0;
+
+  // Time to empty or to full from the energy left and the present rate.
+  if (rate && *rate > 0 && *rate <= kMaxPlausibleBatteryWatts && (charging || discharging)) {
+    const double remaining = charging ? static_cast<double>(*capacity) - static_cast<double>(*now) : static_cast<double>(*now);
+    double hours = -1;
+    if (allEnergy) {
+      hours = remaining / 1e6 / *rate;
+    } else if (allCharge) {
+      // Charge over current; the current follows from the rate when only power is known.
+      double amps = 0;
+      for (auto* c : present) {
+        if (c->currentNow) amps += std::fabs(static_cast<double>(*c->currentNow)) / 1e6;
+        else if (c->powerNow && c->voltageNow && *c->voltageNow != 0)
+          amps += std::fabs(static_cast<double>(*c->powerNow) / static_cast<double>(*c->voltageNow));
+      }
+      if (amps > 0) hours = remaining / 1e6 / amps;
+    }
+    if (hours > 0 && hours < 1e6) {
+      const int64_t minutes = std::llround(hours * 60);
+      if (minutes > 0 && minutes != 0xFFFF) s.timeRemainingMinutes = minutes;
+    }
+  }
+
+  if (auto cycles = present.front()->cycleCount; cycles && *cycles >= 0) s.cycleCount = cycles;
   return std::optional<BatterySnapshot>(s);
 }
 

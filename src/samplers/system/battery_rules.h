@@ -1,10 +1,16 @@
 #pragma once
-// Turns a battery's property dictionary into a BatterySnapshot. Keys and rules are the same on
-// every platform; the platform layer builds the dictionary.
+// Turns the machine's power supplies into a BatterySnapshot.
+//
+// Only batteries in their bay count; with none left, none is installed (absent). The machine
+// charges when any battery charges, discharges when none charges and one discharges, and is full
+// when all are. Charge is the sum of energy_now over the sum of energy_full when every battery
+// reports energy, likewise with charge when every one reports charge, else the percentages; a
+// reading with none of them is unreadable. Power is the sum of each battery's power_now (else
+// voltage × current), in whole milliwatts, negative while discharging. Time remaining is energy
+// (or charge) left, to empty or to full, over that rate, in whole minutes; rates above 300 W are
+// implausible and give none. The cycle count is the first battery's.
 
-#include <cstdint>
 #include <optional>
-#include <string_view>
 
 #include "core/records.h"
 #include "core/sampler_error.h"
@@ -12,14 +18,8 @@
 
 namespace kovra {
 
-// A number's truth value; anything that is not a number counts as missing.
-std::optional<bool> batteryBool(const BatteryProperty* value);
-// A number's signed 64-bit value (reals are truncated and clamped; not-a-number is missing).
-std::optional<int64_t> batteryInt64(const BatteryProperty* value);
+inline constexpr double kMaxPlausibleBatteryWatts = 300;
 
-// Applies the rules to one reading. `source` names the battery in failure texts. Absent when the
-// properties say no battery is installed.
-SampleResult<std::optional<BatterySnapshot>> batterySnapshotFromProperties(std::string_view source,
-                                                                           const BatteryProperty& properties);
+SampleResult<std::optional<BatterySnapshot>> batterySnapshot(const PowerSupplies& supplies);
 
 }  // namespace kovra

@@ -14,7 +14,7 @@ SampleResult<std::optional<BatterySnapshot>> BatterySampler::sample() {
   auto read = platform_->readBattery();
   if (!read.ok()) return unreadable(read.error());
   if (!read.value()) return std::optional<BatterySnapshot>{};
-  return batterySnapshotFromProperties(read.value()->source, read.value()->properties);
+  return batterySnapshot(*read.value());
 }
 
 }  // namespace kovra

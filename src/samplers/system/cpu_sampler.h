@@ -1,6 +1,6 @@
 #pragma once
-// Processor load from the kernel's cumulative per-processor tick counters: the busy share since
-// the previous reading, split into user and system time.
+// Processor load from the kernel's cumulative per-processor times: the busy share since the
+// previous reading, split into user and system time.
 
 #include <cstdint>
 #include <memory>
@@ -16,18 +16,16 @@ class CPUSampler : public CPUSampling {
   CPUSampler();
   explicit CPUSampler(std::unique_ptr<CPUPlatform> platform);
 
-  // notReady until a baseline exists, after a change in the processor count and when no tick
-  // elapsed; unreadable when the counters cannot be read (the baseline then stays as it was).
+  // notReady until a baseline exists, after a change in the processor count and when no time
+  // elapsed; unreadable when the times cannot be read (the baseline then stays as it was).
+  // irq and softirq count as system time; iowait and steal as idle time (the processor was not
+  // running this machine's work). A counter that stepped back adds nothing.
   SampleResult<CPUSnapshot> sample() override;
 
  private:
-  // Reads the counters into `ticks_`; on success `ticks_` holds exactly 4 values per processor.
-  Result<int64_t, SamplerError> readTicks();
-
   std::unique_ptr<CPUPlatform> platform_;
-  std::vector<uint32_t> ticks_;  // scratch for the newest reading, reused
-  std::vector<uint32_t> previousTicks_;
-  int64_t previousCoreCount_ = 0;
+  std::vector<ProcessorTimes> times_;  // scratch for the newest reading, reused
+  std::vector<ProcessorTimes> previous_;
 };
 
 }  // namespace kovra

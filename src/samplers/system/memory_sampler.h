@@ -3,7 +3,6 @@
 // and swap usage. Pressure and swap are secondary: when they cannot be read the reading still
 // succeeds without them, and the problem is logged once until it goes away.
 
-#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -18,18 +17,11 @@ class MemorySampler : public MemorySampling {
   MemorySampler();
   explicit MemorySampler(std::unique_ptr<MemoryPlatform> platform);
 
-  // Never notReady; unreadable when the page size, the memory size or the counters fail.
+  // Never notReady; unreadable when the figures cannot be read.
   SampleResult<MemorySnapshot> sample() override;
 
  private:
-  Result<uint64_t, SamplerError> readPageSize();
-  std::optional<MemoryPressure> readPressure();
-  void notePressure(const std::optional<std::string>& issue);
-  void noteSwap(const std::optional<std::string>& issue);
-
   std::unique_ptr<MemoryPlatform> platform_;
-  uint64_t pageSize_ = 0;    // read once
-  uint64_t totalBytes_ = 0;  // read once
   std::optional<std::string> pressureIssue_;
   std::optional<std::string> swapIssue_;
 };

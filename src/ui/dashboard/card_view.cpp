@@ -57,20 +57,26 @@ CardView::CardView(CardKind card, const ArayuzDashboardModel& model, ArayuzCardS
   header->addWidget(badge_);
   layout->addLayout(header);
 
+  // The cards of a row share their height; what they have spare goes between the value area and
+  // the bottom part (sparkline or bar, then the verdict in a box of two lines), so the sparklines
+  // of a row line up and a card without one has its bar on the same line.
   valueArea_ = makeValueArea(card, model, m, this);
-  layout->addWidget(valueArea_);
-
   if (auto kind = sparkKind(card)) {
+    layout->addWidget(valueArea_);
+    layout->addStretch(1);
     spark_ = new SparklineView(m.sparkHeight, this);
     spark_->setSegments(model.spark(*kind).value());
     layout->addWidget(spark_);
     tokens_.push_back(
         model.spark(*kind).subscribe([this](const std::vector<ArayuzSparkSegment>& s) { spark_->setSegments(s); }));
+  } else {
+    layout->addWidget(valueArea_, 1);
   }
-  layout->addStretch(1);
 
   verdict_ = makeLabel(QString(), m.bodyFont(font()), this);
   verdict_->setWordWrap(true);
+  verdict_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  verdict_->setMinimumHeight(2 * verdict_->fontMetrics().lineSpacing());
   verdict_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
   layout->addWidget(verdict_);
 

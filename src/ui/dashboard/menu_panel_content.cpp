@@ -8,7 +8,10 @@
 
 #include "core/localize.h"
 #include "present/dashboard_model.h"
+#include "present/palette.h"
+#include "ui/common/colors.h"
 #include "ui/common/symbols.h"
+#include "ui/common/tint.h"
 #include "ui/dashboard/battery_strip_view.h"
 #include "ui/dashboard/dashboard_view.h"
 #include "ui/dashboard/headline_band_view.h"
@@ -26,7 +29,9 @@ MenuPanelContent::MenuPanelContent(Store&, ArayuzDashboardModel& model, QWidget*
   battery_ = new BatteryStripView(model, ArayuzCardSize::compact, this);
   auto* divider = new QFrame(this);
   divider->setFrameShape(QFrame::HLine);
-  divider->setFrameShadow(QFrame::Sunken);
+  divider->setFrameShadow(QFrame::Plain);
+  divider->setFixedHeight(1);
+  setTextColor(divider, [](const QPalette& p) { return paletteColor(ArayuzPalette::cardBorder, p); });
   layout->addWidget(headline_);
   layout->addWidget(grid_);
   layout->addWidget(battery_);

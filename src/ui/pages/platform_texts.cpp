@@ -15,6 +15,8 @@ const PlatformTexts& platformTexts(TextPlatform platform) {
       localized("Finder'da göster"),
       localized("Bu sürüm hiçbir şey silmez; dosyaya ulaşmak için “Finder'da göster”i kullan."),
       true,
+      localized("Menü çubuğu"),
+      localized("İkisi de kapalıysa menü çubuğunda sadece simge görünür."),
   };
   static const PlatformTexts gnu{
       localized("Durum rengi boş belleğe göre değil, Linux'un bildirdiği bellek baskısına göre belirlenir. Önbellek "
@@ -25,6 +27,8 @@ const PlatformTexts& platformTexts(TextPlatform platform) {
       localized("Dosya yöneticisinde göster"),
       localized("Bu sürüm hiçbir şey silmez; dosyaya ulaşmak için “Dosya yöneticisinde göster”i kullan."),
       false,
+      localized("Panel"),
+      localized("İkisi de kapalıysa panelde sadece simge görünür."),
   };
   return platform == TextPlatform::macOS ? mac : gnu;
 }

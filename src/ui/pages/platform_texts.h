@@ -14,7 +14,9 @@ struct PlatformTexts {
   std::string diskNote;
   std::string revealButton;
   std::string resultNote;
-  bool showsFullDiskAccess = false;  // the access notices exist only where access can be missing
+  bool showsFullDiskAccess = false;
+  std::string labelSection;        // the settings section for what the label beside the icon shows
+  std::string labelSectionFooter;  // the access notices exist only where access can be missing
 };
 
 const PlatformTexts& platformTexts(TextPlatform platform);

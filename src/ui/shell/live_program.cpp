@@ -3,6 +3,9 @@
 #include <QApplication>
 #include <QDBusConnection>
 #include <QDBusMessage>
+#include <QIcon>
+
+#include <xcb/xcb.h>
 
 #include <csignal>
 #include <cstdio>
@@ -13,12 +16,16 @@
 #include "app/kovra_app.h"
 #include "core/log.h"
 #include "core/runtime.h"
+#include "ui/common/look.h"
 #include "ui/common/qt_executor.h"
+#include "ui/shell/color_scheme_watch.h"
 #include "ui/shell/display_check.h"
 #include "ui/shell/shell.h"
 #include "ui/shell/single_instance.h"
 #include "ui/shell/stop_signals.h"
 #include "ui/tray/dbus_notifier.h"
+#include "ui/tray/session_bus.h"
+#include "ui/tray/tray_presence.h"
 #include "ui/tray/qt_text_measurer.h"
 
 namespace kovra::ui {
@@ -90,6 +97,22 @@ void tellUnreachable(const QDBusConnection& bus) {
   }
 }
 
+// A Wayland client cannot place its own windows, so the menu panel could not open at the tray
+// icon. When the session also offers X11 (XWayland) and the user has not chosen a platform, run
+// on X11.
+void preferXWayland() {
+  const bool wayland = !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+  const bool x11 = !qEnvironmentVariableIsEmpty("DISPLAY");
+  if (!wayland || !x11 || qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) return;
+  // Only when X11 answers (it may need authorisation the session did not pass on).
+  xcb_connection_t* probe = xcb_connect(nullptr, nullptr);
+  const bool reachable = xcb_connection_has_error(probe) == 0;
+  xcb_disconnect(probe);
+  if (!reachable) return;
+  qputenv("QT_QPA_PLATFORM", "xcb");
+  Log::ui.info("Wayland oturumu: menü paneli simgenin yanında açılabilsin diye XWayland kullanılıyor.");
+}
+
 }  // namespace
 
 int runLiveProgram(int argc, char** argv) {
@@ -98,6 +121,7 @@ int runLiveProgram(int argc, char** argv) {
     return 1;
   }
   StopSignals::install();
+  preferXWayland();
 
   heldMessages = new std::vector<HeldMessage>;
   previousHandler = qInstallMessageHandler(startupMessageHandler);
@@ -105,7 +129,16 @@ int runLiveProgram(int argc, char** argv) {
   releaseHeldMessages();
   QApplication::setApplicationName(QStringLiteral("Kovra"));
   QApplication::setDesktopFileName(QStringLiteral("com.example.Kovra"));
+  // Title bars and task bars show the program's own icon, the installed one when the theme has it.
+  QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("com.example.Kovra"),
+                                               QIcon(QStringLiteral(":/kovra/app-icon.svg"))));
   QApplication::setQuitOnLastWindowClosed(false);
+  // The desktop's style where it offers one, the program's own look otherwise; the colour scheme
+  // follows the desktop's preference, also when it changes while running.
+  applyDesktopLook(application, ColorScheme::light);
+  ColorSchemeWatch colorScheme(QDBusConnection::sessionBus());
+  QObject::connect(&colorScheme, &ColorSchemeWatch::changed, &application,
+                   [&application](ColorScheme scheme) { applyColorScheme(application, scheme); });
 
   StopSignals stopSignals;
   QObject::connect(&stopSignals, &StopSignals::stopRequested, &application, [](int signalNumber) {
@@ -149,6 +182,13 @@ int runLiveProgram(int argc, char** argv) {
   auto shell = std::make_unique<Shell>(context);
   QObject::connect(&instance, &SingleInstance::activateRequested, shell.get(), &Shell::openMainWindow);
   shell->start();
+
+  // The bus daemon may drop the connection; everything on the bus moves to a new one.
+  SessionBus sessionBus(executor);
+  QObject::connect(&sessionBus, &SessionBus::reconnected, shell.get(), [&](const QDBusConnection& bus) {
+    instance.rebind(bus);
+    if (shell->tray()) shell->tray()->rebind(bus);
+  });
 
   application.exec();
 

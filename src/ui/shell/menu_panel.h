@@ -23,8 +23,10 @@ class SurfaceVisibility;
 
 // Where a panel of `size` goes for a click at `click`: centred on it horizontally, below it when
 // the click is in the upper half of the area (a top panel), above it otherwise; always inside
-// `available`.
+// `available`, whatever the click's coordinates.
 QRect placePanel(QPoint click, QSize size, QRect available);
+// The screen holding the click, or the one nearest to it.
+QScreen* screenForClick(QPoint click);
 
 class MenuPanel final : public QWidget {
   Q_OBJECT
@@ -48,6 +50,8 @@ class MenuPanel final : public QWidget {
  protected:
   void keyPressEvent(QKeyEvent* event) override;
   void hideEvent(QHideEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void changeEvent(QEvent* event) override;
 
  private:
   void setContentShown(bool shown);

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCursor>
+#include <QEvent>
 
 #include "core/log.h"
 #include "ui/shell/main_window.h"
@@ -21,6 +22,7 @@ Shell::Shell(ShellContext context, QObject* parent) : QObject(parent), context_(
       [this] { quit(); },
   };
   mainWindow_ = std::make_unique<MainWindow>(context_, actions);
+  mainWindow_->installEventFilter(this);
   // Choosing something in the panel closes it, as a menu would.
   PanelActions fromPanel{
       [this](CardKind card) {
@@ -43,27 +45,36 @@ Shell::Shell(ShellContext context, QObject* parent) : QObject(parent), context_(
 Shell::~Shell() { shutdown(); }
 
 void Shell::start() {
-  const bool hasTray = startTray();
-  if (!hasTray) {
-    Log::ui.log("Sistem tepsisi bulunamadı; Kovra ana pencereyle açılıyor.");
-  }
-  if (!hasTray || context_.openTarget || context_.forceVisible) openMainWindow();
+  startTray();
+  if (context_.openTarget || context_.forceVisible) openMainWindow();
 }
 
-bool Shell::startTray() {
-  auto* tray = new TrayPresence(context_.label, context_.store);
+void Shell::startTray() {
+  auto* tray = new TrayPresence(context_.label, context_.store, context_.executor);
   tray_.reset(tray);
   connect(tray, &TrayPresence::activated, this, &Shell::togglePanel);
   connect(tray, &TrayPresence::secondaryActivated, this, &Shell::openMainWindow);
   connect(tray, &TrayPresence::openWindowRequested, this, &Shell::openMainWindow);
   connect(tray, &TrayPresence::settingsRequested, this, &Shell::openSettings);
   connect(tray, &TrayPresence::quitRequested, this, &Shell::quit);
-  // The panel restarted without a tray, or the tray went: never leave the program unreachable.
+  // No tray showed up, or the tray went: never leave the program unreachable. Without a tray the
+  // main window is the program, so closing it quits.
   connect(tray, &TrayPresence::unavailable, this, [this] {
-    Log::ui.log("Sistem tepsisi kayboldu; Kovra ana pencereyle açılıyor.");
+    Log::ui.log("Sistem tepsisi bulunamadı; Kovra ana pencereyle açılıyor. Tepsi yokken pencereyi kapatmak "
+                "Kovra'yı kapatır; yeniden başlatmak pencereyi açar.");
+    withoutTray_ = true;
     openMainWindow();
   });
-  return tray->start();
+  connect(tray, &TrayPresence::found, this, [this] { withoutTray_ = false; });
+  tray->start();
+}
+
+bool Shell::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == mainWindow_.get() && event->type() == QEvent::Close && withoutTray_) {
+    Log::ui.info("Tepsi yokken ana pencere kapatıldı; Kovra kapanıyor.");
+    QMetaObject::invokeMethod(this, &Shell::quit, Qt::QueuedConnection);
+  }
+  return QObject::eventFilter(watched, event);
 }
 
 void Shell::shutdown() {

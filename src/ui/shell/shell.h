@@ -24,7 +24,8 @@ class Shell final : public QObject {
   explicit Shell(ShellContext context, QObject* parent = nullptr);
   ~Shell() override;
 
-  // Shows the tray item; without a tray, or with a start-up override, opens the main window.
+  // Shows the tray item; with a start-up override, opens the main window at once, and without a
+  // tray once the tray's grace period is over.
   void start();
   // Takes the tray item off the bus and closes every window.
   void shutdown();
@@ -39,18 +40,24 @@ class Shell final : public QObject {
   MenuPanel* panel() const { return panel_.get(); }
   SettingsWindow* settingsWindow() const { return settingsWindow_.get(); }
   TrayPresence* tray() const { return tray_.get(); }
+  // No tray holds the item: the main window is all there is of the program.
+  bool withoutTray() const { return withoutTray_; }
 
  signals:
   void quitRequested();
 
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
  private:
-  bool startTray();
+  void startTray();
 
   ShellContext context_;
   std::unique_ptr<MainWindow> mainWindow_;
   std::unique_ptr<MenuPanel> panel_;
   std::unique_ptr<SettingsWindow> settingsWindow_;
   std::unique_ptr<TrayPresence> tray_;
+  bool withoutTray_ = false;
 };
 
 }  // namespace kovra::ui

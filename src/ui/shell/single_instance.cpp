@@ -88,6 +88,15 @@ SingleInstance::Claim SingleInstance::claim() {
   return Claim::unreachable;
 }
 
+void SingleInstance::rebind(const QDBusConnection& bus) {
+  bus_ = bus;
+  if (!ownsName_ || !bus_.isConnected()) return;
+  bus_.registerObject(kObjectPath, this, QDBusConnection::ExportScriptableSlots);
+  if (!bus_.registerService(kServiceName)) {
+    Log::ui.error("Yeni D-Bus bağlantısında ad alınamadı: " + bus_.lastError().message().toStdString());
+  }
+}
+
 void SingleInstance::Activate() { Q_EMIT activateRequested(); }
 
 }  // namespace kovra::ui

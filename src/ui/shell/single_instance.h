@@ -36,6 +36,9 @@ class SingleInstance final : public QObject {
   // Decides once; logs why a second copy ends.
   Claim claim();
 
+  // Takes the name again on a new connection, after the bus dropped the old one.
+  void rebind(const QDBusConnection& bus);
+
   // $XDG_RUNTIME_DIR/kovra.lock, or a per-user file in /tmp when that is not set.
   static std::string standardLockPath();
 

@@ -7,6 +7,7 @@
 #include "core/log.h"
 #include "core/runtime.h"
 #include "ui/tray/dbus_reply.h"
+#include "ui/tray/session_bus.h"
 
 namespace kovra::ui {
 
@@ -21,7 +22,7 @@ bool serverIsAbsent(const QDBusError& error) {
 }  // namespace
 
 DBusNotifier::DBusNotifier(QObject* parent)
-    : QObject(parent), bus_(QDBusConnection::sessionBus()), honoursTestRuns_(true) {}
+    : QObject(parent), bus_(SessionBus::current()), honoursTestRuns_(true), followsSessionBus_(true) {}
 
 DBusNotifier::DBusNotifier(const QDBusConnection& bus, QObject* parent)
     : QObject(parent), bus_(bus), honoursTestRuns_(false) {}
@@ -53,6 +54,15 @@ void DBusNotifier::requestAuthorization() {
 
 void DBusNotifier::post(const MantikNotice& notice) {
   if (silent()) return;
+  if (followsSessionBus_) {
+    // After the bus dropped the program's connection, notices go out on the new one.
+    QDBusConnection now = SessionBus::current();
+    if (now.name() != bus_.name()) {
+      bus_ = now;
+      watchingClosed_ = false;
+      ids_.clear();
+    }
+  }
   requestAuthorization();
 
   if (!watchingClosed_ && bus_.isConnected()) {
@@ -63,9 +73,10 @@ void DBusNotifier::post(const MantikNotice& notice) {
 
   QVariantMap hints;
   hints.insert(QStringLiteral("sound-name"), qs(soundName));
-  hints.insert(QStringLiteral("desktop-entry"), QStringLiteral("kovra"));
+  hints.insert(QStringLiteral("desktop-entry"), QStringLiteral("com.example.Kovra"));
   QDBusMessage call = QDBusMessage::createMethodCall(qs(service), qs(path), qs(service), QStringLiteral("Notify"));
-  call << qs(appName) << notificationId(notice.identifier) << QString() << QString::fromStdString(notice.title)
+  call << qs(appName) << notificationId(notice.identifier) << QStringLiteral("com.example.Kovra")
+       << QString::fromStdString(notice.title)
        << QString::fromStdString(notice.body) << QStringList() << hints << -1;
 
   const std::string identifier = notice.identifier;

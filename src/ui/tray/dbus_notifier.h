@@ -47,6 +47,7 @@ class DBusNotifier final : public QObject, public MantikNotifying {
 
   QDBusConnection bus_;
   bool honoursTestRuns_;
+  bool followsSessionBus_ = false;
   bool didRequestAuthorization_ = false;
   bool watchingClosed_ = false;
   std::map<std::string, uint> ids_;

@@ -2,6 +2,8 @@
 
 #include <QMetaObject>
 
+#include <algorithm>
+
 namespace kovra::ui {
 
 StatusNotifierItem::StatusNotifierItem(const QDBusObjectPath& menuPath, QObject* parent)
@@ -12,8 +14,10 @@ StatusNotifierItem::StatusNotifierItem(const QDBusObjectPath& menuPath, QObject*
 
 SniToolTip StatusNotifierItem::toolTip() const { return {QString(), {}, title(), toolTipDescription_}; }
 
-void StatusNotifierItem::setIcon(SniIconPixmapList pixmaps) {
+void StatusNotifierItem::setIcon(SniIconPixmapList pixmaps, const QString& name, const QString& themePath) {
   icon_ = std::move(pixmaps);
+  iconName_ = name;
+  iconThemePath_ = themePath;
   Q_EMIT adaptor_->NewIcon();
 }
 
@@ -33,19 +37,36 @@ void StatusNotifierItem::setLabel(const QString& label, const QString& guide) {
 StatusNotifierItemAdaptor::StatusNotifierItemAdaptor(StatusNotifierItem* item)
     : QDBusAbstractAdaptor(item), item_(item) {}
 
+namespace {
+
+// Positions come from other programs: keep them within any real desktop's coordinates.
+QPoint clampedPoint(int x, int y) {
+  constexpr int kLimit = 1 << 20;
+  return {std::clamp(x, -kLimit, kLimit), std::clamp(y, -kLimit, kLimit)};
+}
+
+}  // namespace
+
 // The panel's call is answered first; the program reacts on the next turn of the event loop.
 void StatusNotifierItemAdaptor::Activate(int x, int y) {
-  QMetaObject::invokeMethod(item_, [item = item_, x, y] { Q_EMIT item->activateRequested(QPoint(x, y)); },
+  const QPoint at = clampedPoint(x, y);
+  QMetaObject::invokeMethod(item_, [item = item_, at] { Q_EMIT item->activateRequested(at); }, Qt::QueuedConnection);
+}
+
+void StatusNotifierItemAdaptor::XAyatanaSecondaryActivate(uint) {
+  QMetaObject::invokeMethod(item_, [item = item_] { Q_EMIT item->secondaryActivateRequested(QPoint()); },
                             Qt::QueuedConnection);
 }
 
 void StatusNotifierItemAdaptor::SecondaryActivate(int x, int y) {
-  QMetaObject::invokeMethod(item_, [item = item_, x, y] { Q_EMIT item->secondaryActivateRequested(QPoint(x, y)); },
+  const QPoint at = clampedPoint(x, y);
+  QMetaObject::invokeMethod(item_, [item = item_, at] { Q_EMIT item->secondaryActivateRequested(at); },
                             Qt::QueuedConnection);
 }
 
 void StatusNotifierItemAdaptor::ContextMenu(int x, int y) {
-  QMetaObject::invokeMethod(item_, [item = item_, x, y] { Q_EMIT item->contextMenuRequested(QPoint(x, y)); },
+  const QPoint at = clampedPoint(x, y);
+  QMetaObject::invokeMethod(item_, [item = item_, at] { Q_EMIT item->contextMenuRequested(at); },
                             Qt::QueuedConnection);
 }
 

@@ -28,14 +28,17 @@ class StatusNotifierItem : public QObject {
   QString category() const { return QStringLiteral("SystemServices"); }
   QString status() const { return QStringLiteral("Active"); }
   const SniIconPixmapList& iconPixmap() const { return icon_; }
+  const QString& iconName() const { return iconName_; }
+  const QString& iconThemePath() const { return iconThemePath_; }
   SniToolTip toolTip() const;
   const QString& toolTipDescription() const { return toolTipDescription_; }
   QDBusObjectPath menu() const { return menuPath_; }
   const QString& label() const { return label_; }
   const QString& labelGuide() const { return guide_; }
 
-  // Each announces the change on the bus when the value differs.
-  void setIcon(SniIconPixmapList pixmaps);
+  // Each announces the change on the bus when the value differs. `name` and `themePath` name the
+  // same picture as a file, for hosts that only load icons by name.
+  void setIcon(SniIconPixmapList pixmaps, const QString& name = {}, const QString& themePath = {});
   void setToolTipDescription(const QString& description);
   void setLabel(const QString& label, const QString& guide);
 
@@ -48,6 +51,8 @@ class StatusNotifierItem : public QObject {
   StatusNotifierItemAdaptor* adaptor_;
   QDBusObjectPath menuPath_;
   SniIconPixmapList icon_;
+  QString iconName_;
+  QString iconThemePath_;
   QString toolTipDescription_;
   QString label_;
   QString guide_;
@@ -68,7 +73,9 @@ class StatusNotifierItemAdaptor : public QDBusAbstractAdaptor {
   Q_PROPERTY(QString AttentionIconName READ emptyName)
   Q_PROPERTY(QList<kovra::ui::SniIconPixmap> AttentionIconPixmap READ noPixmaps)
   Q_PROPERTY(QString AttentionMovieName READ emptyName)
-  Q_PROPERTY(QString IconThemePath READ emptyName)
+  Q_PROPERTY(QString IconThemePath READ iconThemePath)
+  Q_PROPERTY(QString IconAccessibleDesc READ accessibleDescription)
+  Q_PROPERTY(QString AttentionAccessibleDesc READ emptyName)
   Q_PROPERTY(kovra::ui::SniToolTip ToolTip READ toolTip)
   Q_PROPERTY(bool ItemIsMenu READ itemIsMenu)
   Q_PROPERTY(QDBusObjectPath Menu READ menu)
@@ -84,7 +91,9 @@ class StatusNotifierItemAdaptor : public QDBusAbstractAdaptor {
   QString title() const { return item_->title(); }
   QString status() const { return item_->status(); }
   int windowId() const { return 0; }
-  QString iconName() const { return {}; }
+  QString iconName() const { return item_->iconName(); }
+  QString iconThemePath() const { return item_->iconThemePath(); }
+  QString accessibleDescription() const { return item_->toolTipDescription(); }
   QString emptyName() const { return {}; }
   SniIconPixmapList iconPixmap() const { return item_->iconPixmap(); }
   SniIconPixmapList noPixmaps() const { return {}; }
@@ -98,6 +107,8 @@ class StatusNotifierItemAdaptor : public QDBusAbstractAdaptor {
  public slots:
   void Activate(int x, int y);
   void SecondaryActivate(int x, int y);
+  // The Ayatana hosts' middle click.
+  void XAyatanaSecondaryActivate(uint timestamp);
   void ContextMenu(int x, int y);
   void Scroll(int delta, const QString& orientation);
   void ProvideXdgActivationToken(const QString& token);

@@ -4,10 +4,15 @@
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusServiceWatcher>
+#include <QDir>
+#include <QFileInfo>
 #include <QIcon>
 #include <QPalette>
 #include <QMenu>
+#include <QEvent>
+#include <QGuiApplication>
 #include <QPixmap>
+#include <QRegularExpression>
 #include <QSystemTrayIcon>
 
 #include <unistd.h>
@@ -18,11 +23,13 @@
 
 #include "core/log.h"
 #include "present/menu_bar_label_model.h"
+#include "core/executor.h"
 #include "store/store.h"
 #include "ui/common/symbols.h"
 #include "ui/tray/dbus_menu.h"
 #include "ui/tray/dbus_reply.h"
 #include "ui/tray/status_notifier_item.h"
+#include "ui/tray/xembed_tray_watch.h"
 
 namespace kovra::ui {
 
@@ -31,19 +38,26 @@ namespace {
 // The n of "org.kde.StatusNotifierItem-<pid>-<n>": one per item put on a bus in this process.
 std::atomic<int> nextItemNumber{1};
 
-constexpr int kNameQueryTimeoutMs = 2000;
-
 std::string str(const QString& s) { return s.toStdString(); }
+
+// Plasma hands programs the panel's colour scheme through the application palette; elsewhere the
+// panel's colour is unknown and the icon keeps its light ink with a dark rim.
+bool panelIsLight() {
+  if (!qEnvironmentVariable("XDG_CURRENT_DESKTOP").contains(QLatin1String("KDE"), Qt::CaseInsensitive)) return false;
+  return QGuiApplication::palette().color(QPalette::Window).lightness() > 128;
+}
 
 }  // namespace
 
-TrayPresence::TrayPresence(ArayuzMenuBarLabelModel& label, Store& store, QObject* parent)
-    : TrayPresence(label, store, QDBusConnection::sessionBus(), parent) {}
+TrayPresence::TrayPresence(ArayuzMenuBarLabelModel& label, Store& store, Executor& executor, QObject* parent)
+    : TrayPresence(label, store, executor, QDBusConnection::sessionBus(), parent) {}
 
-TrayPresence::TrayPresence(ArayuzMenuBarLabelModel& label, Store& store, const QDBusConnection& bus, QObject* parent)
+TrayPresence::TrayPresence(ArayuzMenuBarLabelModel& label, Store& store, Executor& executor,
+                           const QDBusConnection& bus, QObject* parent)
     : QObject(parent),
       label_(label),
       store_(store),
+      executor_(executor),
       bus_(bus),
       item_(nullptr),
       menu_(new DBusMenu(this)),
@@ -60,6 +74,8 @@ TrayPresence::TrayPresence(ArayuzMenuBarLabelModel& label, Store& store, const Q
   connect(item_, &StatusNotifierItem::secondaryActivateRequested, this, [this] { Q_EMIT secondaryActivated(); });
   connect(item_, &StatusNotifierItem::contextMenuRequested, this, &TrayPresence::showContextMenu);
 
+  // A change of colour scheme reaches every widget, the hidden menu included.
+  contextMenu_->installEventFilter(this);
   refreshLabel();
   refreshIcon();
   renderedToken_ = label_.rendered().subscribe([this](const auto&) {
@@ -73,39 +89,44 @@ TrayPresence::TrayPresence(ArayuzMenuBarLabelModel& label, Store& store, const Q
   });
 }
 
-TrayPresence::~TrayPresence() { withdraw(); }
+TrayPresence::~TrayPresence() {
+  if (hasGraceTask_) executor_.cancel(graceTask_);
+  if (hasRetryTask_) executor_.cancel(retryTask_);
+  withdraw();
+}
 
-bool TrayPresence::start() {
-  if (started_) return mode_ != Mode::none;
+void TrayPresence::start() {
+  if (started_) return;
   started_ = true;
+  xembed_ = new XEmbedTrayWatch(this);
+  connect(xembed_, &XEmbedTrayWatch::trayAppeared, this, &TrayPresence::xembedTrayAppeared);
+  hasGraceTask_ = true;
+  graceTask_ = executor_.postAfter(kGraceSeconds, kGraceSeconds / 10, [this] {
+    hasGraceTask_ = false;
+    graceEnded();
+  });
 
   if (!bus_.isConnected()) {
     Log::ui.error("Oturum D-Bus'ına bağlanılamadı (" + str(bus_.lastError().message()) +
                   "); tepsi öğesi yerine sistem tepsisi simgesi deneniyor.");
-    return showFallback();
+    showFallback();
+    return;
   }
   exportItem();
+  watchWatcher();
+  askForWatcher();
+}
 
-  watcher_ = new QDBusServiceWatcher(QString::fromLatin1(watcherService), bus_,
-                                     QDBusServiceWatcher::WatchForOwnerChange, this);
-  connect(watcher_, &QDBusServiceWatcher::serviceOwnerChanged, this,
-          [this](const QString&, const QString&, const QString& newOwner) { watcherOwnerChanged(newOwner); });
-
-  // One short question to the bus daemon at start-up: is there a watcher now?
-  QDBusMessage query = QDBusMessage::createMethodCall(
-      QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
-      QStringLiteral("org.freedesktop.DBus"), QStringLiteral("NameHasOwner"));
-  query << QString::fromLatin1(watcherService);
-  QDBusMessage answer = bus_.call(query, QDBus::Block, kNameQueryTimeoutMs);
-  const bool hasWatcher = answer.type() == QDBusMessage::ReplyMessage && !answer.arguments().isEmpty() &&
-                          answer.arguments().constFirst().toBool();
-  if (hasWatcher) {
-    mode_ = Mode::statusNotifier;
-    registerWithWatcher();
-    return true;
+void TrayPresence::rebind(const QDBusConnection& bus) {
+  const bool wasExported = exported_;
+  unexportItem();
+  bus_ = bus;
+  if (!started_ || !bus_.isConnected()) return;
+  if (wasExported || mode_ != Mode::systemTray) {
+    exportItem();
+    watchWatcher();
+    askForWatcher();
   }
-  Log::ui.info("Durum bildirici izleyicisi yok; tepsi öğesi yerine sistem tepsisi simgesi deneniyor.");
-  return showFallback();
 }
 
 void TrayPresence::exportItem() {
@@ -122,22 +143,88 @@ void TrayPresence::exportItem() {
   exported_ = true;
 }
 
+void TrayPresence::unexportItem() {
+  if (!exported_) return;
+  exported_ = false;
+  ++registerAttempt_;  // replies still on their way belong to the old connection
+  delete watcher_;
+  watcher_ = nullptr;
+  if (bus_.isConnected()) {
+    bus_.disconnect(QString::fromLatin1(watcherService), QString::fromLatin1(watcherPath),
+                    QString::fromLatin1(watcherService), QStringLiteral("StatusNotifierItemUnregistered"), this,
+                    SLOT(itemUnregistered(QString)));
+    if (serviceName_ != bus_.baseService()) bus_.unregisterService(serviceName_);
+    bus_.unregisterObject(QString::fromLatin1(StatusNotifierItem::objectPath));
+    bus_.unregisterObject(QString::fromLatin1(menuPath));
+  }
+}
+
+void TrayPresence::watchWatcher() {
+  watcher_ = new QDBusServiceWatcher(QString::fromLatin1(watcherService), bus_,
+                                     QDBusServiceWatcher::WatchForOwnerChange, this);
+  connect(watcher_, &QDBusServiceWatcher::serviceOwnerChanged, this,
+          [this](const QString&, const QString&, const QString& newOwner) { watcherOwnerChanged(newOwner); });
+  // Some watchers drop an item now and then (a race in one shell's extension); register again.
+  bus_.connect(QString::fromLatin1(watcherService), QString::fromLatin1(watcherPath),
+               QString::fromLatin1(watcherService), QStringLiteral("StatusNotifierItemUnregistered"), this,
+               SLOT(itemUnregistered(QString)));
+}
+
+void TrayPresence::askForWatcher() {
+  QDBusMessage query = QDBusMessage::createMethodCall(
+      QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
+      QStringLiteral("org.freedesktop.DBus"), QStringLiteral("NameHasOwner"));
+  query << QString::fromLatin1(watcherService);
+  const int attempt = registerAttempt_;
+  onDBusReply(bus_.asyncCall(query, kRegisterTimeoutMs), this, [this, attempt](const QDBusPendingCall& reply) {
+    if (!exported_ || attempt != registerAttempt_) return;
+    const QDBusMessage answer = reply.reply();
+    const bool hasWatcher = answer.type() == QDBusMessage::ReplyMessage && !answer.arguments().isEmpty() &&
+                            answer.arguments().constFirst().toBool();
+    if (hasWatcher) {
+      registerWithWatcher();
+      return;
+    }
+    Log::ui.info("Durum bildirici izleyicisi yok; tepsi öğesi yerine sistem tepsisi simgesi deneniyor.");
+    showFallback();
+  });
+}
+
 void TrayPresence::registerWithWatcher() {
   QDBusMessage call = QDBusMessage::createMethodCall(QString::fromLatin1(watcherService),
                                                      QString::fromLatin1(watcherPath), QString::fromLatin1(watcherService),
                                                      QStringLiteral("RegisterStatusNotifierItem"));
   call << serviceName_;
-  onDBusReply(bus_.asyncCall(call), this, [this](const QDBusPendingCall& reply) {
-    if (!exported_) return;  // withdrawn meanwhile
+  const int attempt = ++registerAttempt_;
+  onDBusReply(bus_.asyncCall(call, kRegisterTimeoutMs), this, [this, attempt](const QDBusPendingCall& reply) {
+    if (!exported_ || attempt != registerAttempt_) return;  // withdrawn or asked again meanwhile
     if (reply.isError()) {
       Log::ui.error("Tepsi öğesi durum bildirici izleyicisine kaydedilemedi: " + str(reply.error().message()));
-      if (mode_ == Mode::statusNotifier && !showFallback()) Q_EMIT unavailable();
+      if (mode_ != Mode::systemTray && !showFallback() && graceOver_ && !toldUnavailable_) {
+        toldUnavailable_ = true;
+        Q_EMIT unavailable();
+      }
       return;
     }
     ++registrations_;
     if (registrations_ > 1) Log::ui.info("Tepsi öğesi durum bildirici izleyicisine yeniden kaydedildi.");
-    mode_ = Mode::statusNotifier;
     hideFallback();
+    setMode(Mode::statusNotifier);
+  });
+}
+
+void TrayPresence::itemUnregistered(const QString& service) {
+  // Watchers name an item by its bus name, or by bus name and object path ("name@/path").
+  const QString name = service.section(QRegularExpression(QStringLiteral("[@/]")), 0, 0);
+  if (!exported_ || (name != serviceName_ && name != bus_.baseService())) return;
+  // One new registration at a time, at most one a second, so a watcher that keeps dropping the
+  // item cannot keep the program busy.
+  if (hasRetryTask_) return;
+  Log::ui.info("Durum bildirici izleyicisi tepsi öğesini düşürdü; yeniden kaydediliyor.");
+  hasRetryTask_ = true;
+  retryTask_ = executor_.postAfter(1.0, 0.1, [this] {
+    hasRetryTask_ = false;
+    if (exported_) registerWithWatcher();
   });
 }
 
@@ -150,15 +237,43 @@ void TrayPresence::watcherOwnerChanged(const QString& newOwner) {
   registerWithWatcher();
 }
 
+void TrayPresence::setMode(Mode mode) {
+  const Mode before = mode_;
+  mode_ = mode;
+  if (before == Mode::none && mode != Mode::none && toldUnavailable_) {
+    toldUnavailable_ = false;
+    Log::ui.log("Sistem tepsisi bulundu; Kovra tepsiye yerleşti.");
+    Q_EMIT found();
+  }
+}
+
+void TrayPresence::graceEnded() {
+  graceOver_ = true;
+  if (mode_ != Mode::none || toldUnavailable_) return;
+  toldUnavailable_ = true;
+  Q_EMIT unavailable();
+}
+
+void TrayPresence::xembedTrayAppeared() {
+  if (mode_ != Mode::none) return;
+  Log::ui.info("Bir sistem tepsisi başladı; simge ona konuyor.");
+  showFallback();
+}
+
+bool TrayPresence::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == contextMenu_.get() &&
+      (event->type() == QEvent::ApplicationPaletteChange || event->type() == QEvent::PaletteChange)) {
+    refreshIcon();
+  }
+  return QObject::eventFilter(watched, event);
+}
+
 bool TrayPresence::showFallback() {
   if (fallback_) {
-    mode_ = Mode::systemTray;
+    setMode(Mode::systemTray);
     return true;
   }
-  if (!QSystemTrayIcon::isSystemTrayAvailable()) {
-    mode_ = Mode::none;
-    return false;
-  }
+  if (!QSystemTrayIcon::isSystemTrayAvailable()) return false;
   fallback_ = new QSystemTrayIcon(this);
   refreshIcon();
   fallback_->setToolTip(toolTipText());
@@ -168,7 +283,7 @@ bool TrayPresence::showFallback() {
     if (reason == QSystemTrayIcon::MiddleClick) Q_EMIT secondaryActivated();
   });
   fallback_->show();
-  mode_ = Mode::systemTray;
+  setMode(Mode::systemTray);
   return true;
 }
 
@@ -180,16 +295,7 @@ void TrayPresence::hideFallback() {
 }
 
 void TrayPresence::withdraw() {
-  if (exported_) {
-    exported_ = false;
-    delete watcher_;
-    watcher_ = nullptr;
-    if (bus_.isConnected()) {
-      if (serviceName_ != bus_.baseService()) bus_.unregisterService(serviceName_);
-      bus_.unregisterObject(QString::fromLatin1(StatusNotifierItem::objectPath));
-      bus_.unregisterObject(QString::fromLatin1(menuPath));
-    }
-  }
+  unexportItem();
   hideFallback();
   if (contextMenu_) contextMenu_->hide();
   mode_ = Mode::none;
@@ -231,6 +337,7 @@ void TrayPresence::refreshLabel() {
 
 void TrayPresence::refreshIcon() {
   TrayIconContent content;
+  content.darkInk = panelIsLight();
   const auto& memory = store_.memory();
   if (memory && label_.rendered().value()) {
     const double share = memory->usedFraction();
@@ -241,12 +348,37 @@ void TrayPresence::refreshIcon() {
   iconDrawn_ = true;
   SniIconPixmapList pixmaps;
   QIcon icon;
-  for (const QImage& image : iconPictures_.pictures(content)) {
+  const std::vector<QImage>& images = iconPictures_.pictures(content);
+  for (const QImage& image : images) {
     pixmaps.push_back(sniIconPixmap(image));
     if (fallback_) icon.addPixmap(QPixmap::fromImage(image));
   }
-  item_->setIcon(std::move(pixmaps));
+  const QString name = writeIconFile(content, images.back());
+  item_->setIcon(std::move(pixmaps), name, name.isEmpty() ? QString() : iconDir_->path());
   if (fallback_) fallback_->setIcon(icon);
+}
+
+QString TrayPresence::iconThemePath() const { return iconDir_ && iconDir_->isValid() ? iconDir_->path() : QString(); }
+
+// Hosts that load icons only by name (the Ayatana ones) find the picture as a file named after
+// what it shows, so a host that caches by name never shows a stale one.
+QString TrayPresence::writeIconFile(const TrayIconContent& content, const QImage& image) {
+  if (!iconDir_) {
+    QString base = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (base.isEmpty() || !QFileInfo(base).isDir()) base = QDir::tempPath();
+    iconDir_ = std::make_unique<QTemporaryDir>(base + QStringLiteral("/kovra-tray-XXXXXX"));
+    if (!iconDir_->isValid()) Log::ui.error("Tepsi simgesi için klasör açılamadı: " + str(iconDir_->errorString()));
+  }
+  if (!iconDir_->isValid()) return {};
+  QString name = content.memoryPercent ? QStringLiteral("kovra-gauge-%1").arg(*content.memoryPercent)
+                                       : QStringLiteral("kovra-trace");
+  if (content.darkInk) name += QStringLiteral("-dark");
+  const QString file = iconDir_->filePath(name + QStringLiteral(".png"));
+  if (!QFileInfo::exists(file) && !image.save(file, "PNG")) {
+    Log::ui.error("Tepsi simgesi yazılamadı: " + str(file));
+    return {};
+  }
+  return name;
 }
 
 }  // namespace kovra::ui

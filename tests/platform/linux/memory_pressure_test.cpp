@@ -110,32 +110,16 @@ struct Fixture {
       LinuxMemoryPlatform::Paths{dir.at("meminfo"), dir.at("pressure/memory"), dir.at("block")}, [this] { return now; }};
 };
 
-TEST(LinuxMemoryPlatformTest, MapsMeminfoOntoTheFourShares) {
-  Fixture f;
-  f.dir.write("meminfo", meminfo(100000, 60000, 8000, 2000));
-  f.dir.write("block/zram0/mm_stat", "100 50 8192 0 0 0 0 0 0\n");
-  f.dir.write("block/vda/size", "1\n");
-  auto page = f.platform.pageSize();
-  ASSERT_TRUE(page.ok());
-  const uint64_t p = page.value();
-  auto v = f.platform.statistics();
-  ASSERT_TRUE(v.ok()) << v.error();
-  EXPECT_EQ(v->internalPages, 2500 * 1024 / p);                     // AnonPages + Shmem
-  EXPECT_EQ(v->externalPages, (100 + 2500 + 200) * 1024 / p);       // Buffers + Cached − Shmem + SReclaimable
-  EXPECT_EQ(v->compressorPages, (40 * 1024 + 8192) / p);            // Zswap + zram
-  EXPECT_EQ(v->wiredPages, (100000 - 30000 - 2500 - 2800 - 48) * 1024 / p);
-  EXPECT_EQ(f.platform.physicalMemory(), 100000u * 1024);
-  EXPECT_EQ(f.platform.swapUsage().value(), (SwapUsage{8000 * 1024, 6000 * 1024}));
-}
-
 TEST(LinuxMemoryPlatformTest, MissingRequiredLinesFailNamingTheLine) {
   Fixture f;
   f.dir.write("meminfo", "MemTotal: 1000 kB\nMemFree: 10 kB\n");
-  EXPECT_EQ(f.platform.statistics().error(), f.dir.at("meminfo") + ": Buffers okunamadı");
-  EXPECT_FALSE(f.platform.pressureLevel().ok());
+  EXPECT_EQ(f.platform.figures().error(), f.dir.at("meminfo") + ": Buffers okunamadı");
+  EXPECT_FALSE(f.platform.pressure().ok());
+  f.dir.write("meminfo", "MemTotal: 0 kB\nMemFree: 0 kB\nBuffers: 0 kB\nCached: 0 kB\nAnonPages: 0 kB\nShmem: 0 kB\n");
+  EXPECT_EQ(f.platform.figures().error(), f.dir.at("meminfo") + " MemTotal: 0");
   testing::TempDir empty;
   LinuxMemoryPlatform missing({empty.at("meminfo"), empty.at("p"), empty.at("b")}, [] { return 0.0; });
-  EXPECT_EQ(missing.statistics().error(),
+  EXPECT_EQ(missing.figures().error(),
             empty.at("meminfo") + " okunamadı: No such file or directory (errno 2)");
 }
 
@@ -145,9 +129,9 @@ TEST(LinuxMemoryPlatformTest, PressureFollowsTheFilesAcrossThresholdsAndDwell) {
     f.dir.write("meminfo", meminfo(100000, availableKb));
     f.dir.write("pressure/memory", pressure(some, full));
     f.now = at;
-    EXPECT_TRUE(f.platform.statistics().ok());
-    auto l = f.platform.pressureLevel();
-    return l.ok() ? l.value() : -1;
+    EXPECT_TRUE(f.platform.figures().ok());
+    auto l = f.platform.pressure();
+    return l.ok() ? rawValue(l.value()) : -1;
   };
   EXPECT_EQ(level(60000, 30, 5, 0), 1);   // stalls with most memory free do not count
   EXPECT_EQ(level(40000, 11, 0, 2), 1);
@@ -160,18 +144,18 @@ TEST(LinuxMemoryPlatformTest, PressureFollowsTheFilesAcrossThresholdsAndDwell) {
   EXPECT_EQ(level(4000, 0, 0, 50), 4);    // no swap and ≤ 5 % available
 
   f.dir.write("pressure/memory", "garbage\n");
-  EXPECT_TRUE(f.platform.statistics().ok());
-  EXPECT_EQ(f.platform.pressureLevel().error(), f.dir.at("pressure/memory") + ": beklenmeyen biçim");
+  EXPECT_TRUE(f.platform.figures().ok());
+  EXPECT_EQ(f.platform.pressure().error(), f.dir.at("pressure/memory") + ": beklenmeyen biçim");
 }
 
 TEST(LinuxMemoryPlatformTest, WithoutPressureFilesAvailableMemoryAloneDecides) {
   Fixture f;
   f.dir.write("meminfo", meminfo(100000, 19000));
-  ASSERT_TRUE(f.platform.statistics().ok());
-  EXPECT_EQ(f.platform.pressureLevel().value(), 2);
+  ASSERT_TRUE(f.platform.figures().ok());
+  EXPECT_EQ(f.platform.pressure().value(), MemoryPressure::warning);
   f.dir.write("meminfo", "MemTotal: 1000 kB\nMemFree: 10 kB\nBuffers: 0 kB\nCached: 0 kB\nAnonPages: 0 kB\nShmem: 0 kB\n");
-  ASSERT_TRUE(f.platform.statistics().ok());
-  EXPECT_EQ(f.platform.pressureLevel().error(), f.dir.at("meminfo") + ": MemAvailable okunamadı");
+  ASSERT_TRUE(f.platform.figures().ok());
+  EXPECT_EQ(f.platform.pressure().error(), f.dir.at("meminfo") + ": MemAvailable okunamadı");
   EXPECT_EQ(f.platform.swapUsage().error(), f.dir.at("meminfo") + ": SwapTotal okunamadı");
 }
 

@@ -4,29 +4,29 @@
 #include "platform/linux/linux_disk_volume.h"
 #include "platform/linux/meminfo.h"
 #include "platform/linux/psi.h"
+#include "platform/linux/sys_root.h"
 
 namespace kovra::linuxfs {
 namespace {
 
-TEST(CpuTicksParserTest, FoldsTheKernelColumnsIntoFour) {
+TEST(CpuTimesParserTest, KeepsEveryColumnApartIn64Bits) {
   const char* text =
       "cpu  3452 0 1725 79190 260 0 23 3 0 0\n"
       "cpu0 100 5 20 1000 7 3 2 1 50 4\n"
-      "cpu1 4294967297 0 0 0\n"  // wraps to 1
+      "cpu1 4294967297 0 0 0\n"
       "intr 117918 0 0\n"
       "cpufreq 1 2 3 4\n";
-  std::vector<uint32_t> v{9, 9};
-  EXPECT_EQ(parseCpuTicks(text, v), 2u);
-  // user (guest already inside), system + irq + softirq, idle + iowait + steal, nice.
-  EXPECT_EQ(v, (std::vector<uint32_t>{100, 25, 1008, 5, 1, 0, 0, 0}));
+  std::vector<ProcessorTimes> t{ProcessorTimes{}};
+  EXPECT_EQ(parseCpuTimes(text, t), 2u);
+  EXPECT_EQ(t, (std::vector<ProcessorTimes>{{100, 5, 20, 1000, 7, 3, 2, 1}, {4294967297u, 0, 0, 0, 0, 0, 0, 0}}));
 }
 
-TEST(CpuTicksParserTest, ShortLinesCountButAddNoValues) {
-  std::vector<uint32_t> v;
-  EXPECT_EQ(parseCpuTicks("cpu0 1 2 3\ncpu1 1 2 3 4\ncpu2 x\n", v), 3u);
-  EXPECT_EQ(v.size(), 4u);
-  EXPECT_EQ(parseCpuTicks("", v), 0u);
-  EXPECT_TRUE(v.empty());
+TEST(CpuTimesParserTest, ShortLinesCountButAddNoEntry) {
+  std::vector<ProcessorTimes> t;
+  EXPECT_EQ(parseCpuTimes("cpu0 1 2 3\ncpu1 1 2 3 4\ncpu2 x\n", t), 3u);
+  EXPECT_EQ(t.size(), 1u);
+  EXPECT_EQ(parseCpuTimes("", t), 0u);
+  EXPECT_TRUE(t.empty());
 }
 
 TEST(MeminfoParserTest, ReadsKilobytesAsBytes) {
@@ -74,6 +74,19 @@ TEST(MountinfoTest, PicksTheDeepestMountOfTheDevice) {
   EXPECT_EQ(findMount(text, "8:1", "/home"), std::nullopt);
   EXPECT_EQ(decodeLabel("Yedek\\x20Disk"), "Yedek Disk");
   EXPECT_EQ(decodeLabel("odd\\x2"), "odd\\x2");
+}
+
+}  // namespace
+}  // namespace kovra::linuxfs
+
+namespace kovra::linuxfs {
+namespace {
+
+TEST(SysRootTest, VariableStandsForSysWithoutATrailingSlash) {
+  EXPECT_EQ(sysRootFrom(nullptr), "/sys");
+  EXPECT_EQ(sysRootFrom(""), "/sys");
+  EXPECT_EQ(sysRootFrom("/tmp/machine/sys//"), "/tmp/machine/sys");
+  EXPECT_EQ(sysRootFrom("/"), "/");
 }
 
 }  // namespace

@@ -1,11 +1,12 @@
 // End to end: a listener in a throw-away network namespace, reached over a veth pair by a client
-// in this process. The real producer, the sampler and the app grouping must all charge the bytes
-// moved to this process and to the app it is put in.
+// in this process. The live reading, the sampler and the app grouping must all charge the bytes
+// moved to this process and to the app it is put in, whatever name the process gives itself.
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <sched.h>
+#include <sys/prctl.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -121,8 +122,17 @@ TEST_F(ProcessNetworkNamespace, BytesMovedOverTheVethPairAreChargedToThisProcess
   std::vector<char> buffer(kUpload, 'x');
   ASSERT_TRUE(startServer(buffer));
 
+  // A name shaped like another process's line: it stays this process's name and nothing more.
+  char ownName[16] = {};
+  ASSERT_EQ(::prctl(PR_GET_NAME, ownName), 0);
+  ASSERT_EQ(::prctl(PR_SET_NAME, "x.1,99999999,0\n"), 0);
+  struct RestoreName {
+    const char* name;
+    ~RestoreName() { ::prctl(PR_SET_NAME, name); }
+  } restore{ownName};
+
   uint64_t fakeNow = 0;
-  ProcessNetworkSampler sampler(KOVRA_NETTOP_PATH, [&] { return fakeNow += 300'000'000; });
+  ProcessNetworkSampler sampler(readProcessTraffic, [&] { return fakeNow += 300'000'000; });
   auto baseline = sampler.sample();
   ASSERT_FALSE(baseline);
   ASSERT_TRUE(baseline.error().isNotReady()) << baseline.error().message();
@@ -147,6 +157,8 @@ TEST_F(ProcessNetworkNamespace, BytesMovedOverTheVethPairAreChargedToThisProcess
   EXPECT_NEAR(static_cast<double>(mine->totalUploadedBytes), kUpload, kUpload * 0.02);
   EXPECT_NEAR(static_cast<double>(mine->totalDownloadedBytes), kDownload, kDownload * 0.02);
   EXPECT_GT(mine->uploadBytesPerSecond, 0);
+  EXPECT_EQ(mine->name, "x.1?99999999?0?");
+  for (const auto& e : snapshot->entries) EXPECT_TRUE(e.pid != 1 || e.totalDownloadedBytes < 99999999u);
 
   AppUsage app;
   app.id = "kovra.traffic-test";

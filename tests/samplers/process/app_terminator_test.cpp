@@ -39,7 +39,7 @@ TEST(AppTerminator, RulesRefuseWithoutSendingAnything) {
   cannot.canTerminate = false;
   AppUsage noPath = app("/Applications/Notes.app", {10});
   noPath.bundlePath.reset();
-  AppUsage own = app("/System/Volumes/Data/Applications/Kovra.app", {10});
+  AppUsage own = app("/Applications/Kovra.app", {10});
   AppUsage holdsUs = app("/Applications/Notes.app", {10, rig.control->pid});
   AppUsage finder = app("/System/Library/CoreServices/Finder.app", {20});
   LogCapture log;

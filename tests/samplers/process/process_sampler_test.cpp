@@ -115,10 +115,10 @@ TEST(ProcessSampler, ReplacedExecutableIsResolvedAgain) {
   auto& p = rig.source->processes[10];
   p.executablePath = "/Applications/A.app/Contents/MacOS/A";
   rig.source->set(10, 0, 1, 1);
-  auto same = rig.ok();  // same executable id: nothing asked
+  auto same = rig.ok();  // same short name: nothing asked
   EXPECT_TRUE(find(same, "system"));
   auto u = p.usage.value();
-  u.executableID[0] = 1;
+  u.comm[0] = 'x';
   p.usage = u;
   auto moved = rig.ok();
   EXPECT_TRUE(find(moved, "/Applications/A.app"));

@@ -30,6 +30,8 @@ TEST(CPUSamplerLinuxTest, FailuresNameTheFile) {
   const std::string stat = dir.write("stat", "cpu0 1 2\n");
   CPUSampler shortLine(std::make_unique<LinuxCPUPlatform>(stat));
   EXPECT_EQ(shortLine.sample().error().message(), stat + ": 1 işlemci, 0 değer (beklenen en az 4)");
+  dir.write("stat", "cpu  1 2 3 4\n");
+  EXPECT_EQ(shortLine.sample().error().message(), stat + ": 0 işlemci, 0 değer (beklenen en az 0)");
 }
 
 }  // namespace

@@ -11,49 +11,31 @@ struct MemoryRig {
   FakeMemoryPlatform* fake;
   MemorySampler sampler;
   MemoryRig() : MemoryRig(std::make_unique<FakeMemoryPlatform>()) {}
-  explicit MemoryRig(std::unique_ptr<FakeMemoryPlatform> f) : fake(f.get()), sampler(std::move(f)) {
-    fake->pageSizeResult = uint64_t{4096};
-    fake->physical = 1'000'000'000;
-  }
+  explicit MemoryRig(std::unique_ptr<FakeMemoryPlatform> f) : fake(f.get()), sampler(std::move(f)) {}
 };
 
-TEST(MemorySamplerTest, PageCountsBecomeBytes) {
+TEST(MemorySamplerTest, FiguresPressureAndSwapMakeOneSnapshot) {
   MemoryRig rig;
-  rig.fake->statisticsResult = VMStatistics{100, 10, 50, 20, 5};
-  rig.fake->pressureResult = 4;
+  rig.fake->figuresResult = MemoryFigures{1'000'000'000, 90, 20, 5, 60};
+  rig.fake->pressureResult = MemoryPressure::critical;
   rig.fake->swapResult = SwapUsage{2048, 1024};
   auto s = rig.sampler.sample();
   ASSERT_TRUE(s.ok());
-  EXPECT_EQ(s->totalBytes, 1'000'000'000u);
-  EXPECT_EQ(s->appBytes, 90u * 4096);
-  EXPECT_EQ(s->cachedBytes, 60u * 4096);
-  EXPECT_EQ(s->wiredBytes, 20u * 4096);
-  EXPECT_EQ(s->compressedBytes, 5u * 4096);
-  EXPECT_EQ(s->pressure, MemoryPressure::critical);
-  EXPECT_EQ(s->swap, (SwapUsage{2048, 1024}));
+  EXPECT_EQ(*s, (MemorySnapshot{1'000'000'000, 90, 20, 5, 60, MemoryPressure::critical, SwapUsage{2048, 1024}}));
 }
 
-TEST(MemorySamplerTest, PurgeableAboveInternalGivesNoAppMemory) {
-  MemoryRig rig;
-  rig.fake->statisticsResult = VMStatistics{10, 11, 0, 0, 0};
-  auto s = rig.sampler.sample();
-  ASSERT_TRUE(s.ok());
-  EXPECT_EQ(s->appBytes, 0u);
-  EXPECT_EQ(s->cachedBytes, 11u * 4096);
-}
-
-TEST(MemorySamplerTest, UnexpectedPressureLevelIsLoggedOnceAndRecoveryOnce) {
+TEST(MemorySamplerTest, PressureProblemIsLoggedOnceAndRecoveryOnce) {
   LogCapture log;
   MemoryRig rig;
-  rig.fake->pressureResult = 3;
-  const std::string problem = "Bellek baskısı okunamadı: /proc/pressure/memory: beklenmeyen değer 3";
+  rig.fake->pressureResult = Failure{std::string("/proc/pressure/memory: beklenmeyen biçim")};
+  const std::string problem = "Bellek baskısı okunamadı: /proc/pressure/memory: beklenmeyen biçim";
   for (int i = 0; i < 3; ++i) {
     auto s = rig.sampler.sample();
     ASSERT_TRUE(s.ok());
     EXPECT_FALSE(s->pressure.has_value());
   }
   EXPECT_EQ(log.count(problem), 1u);
-  rig.fake->pressureResult = 2;
+  rig.fake->pressureResult = MemoryPressure::warning;
   EXPECT_EQ(rig.sampler.sample()->pressure, MemoryPressure::warning);
   (void)rig.sampler.sample();
   EXPECT_EQ(log.count("Bellek baskısı yeniden okunabiliyor"), 1u);
@@ -80,37 +62,18 @@ TEST(MemorySamplerTest, SwapProblemsLogEachDistinctTextOnceAndKeepTheReading) {
   EXPECT_EQ(log.count("Swap yeniden okunabiliyor"), 1u);
 }
 
-TEST(MemorySamplerTest, StatisticsFailureThrowsAndTouchesNoState) {
+TEST(MemorySamplerTest, FiguresFailureFailsTheReadingAndKeepsKnownIssues) {
   LogCapture log;
   MemoryRig rig;
-  rig.fake->pressureResult = 3;
-  (void)rig.sampler.sample();  // page size and memory size cached, pressure issue stored
-  rig.fake->statisticsResult = Failure{std::string("/proc/meminfo okunamadı: No such file or directory (errno 2)")};
-  rig.fake->pageSizeResult = Failure{std::string("must not be asked again")};
-  rig.fake->physical = 0;
+  rig.fake->pressureResult = Failure{std::string("p")};
+  (void)rig.sampler.sample();
+  rig.fake->figuresResult = Failure{std::string("/proc/meminfo okunamadı: No such file or directory (errno 2)")};
   auto failed = rig.sampler.sample();
   ASSERT_FALSE(failed.ok());
   EXPECT_EQ(failed.error().message(), "/proc/meminfo okunamadı: No such file or directory (errno 2)");
-  rig.fake->statisticsResult = VMStatistics{};
-  auto s = rig.sampler.sample();
-  ASSERT_TRUE(s.ok());
-  EXPECT_EQ(s->totalBytes, 1'000'000'000u);
-  EXPECT_EQ(rig.fake->pageSizeCalls, 1);
-  EXPECT_EQ(rig.fake->physicalCalls, 1);
+  rig.fake->figuresResult = MemoryFigures{8192, 0, 0, 0, 0};
+  ASSERT_TRUE(rig.sampler.sample().ok());
   EXPECT_EQ(log.records().size(), 1u);  // the pressure issue was still known: no second entry
-}
-
-TEST(MemorySamplerTest, PageSizeAndMemorySizeFailuresAreRetried) {
-  MemoryRig rig;
-  rig.fake->pageSizeResult = Failure{std::string("sysconf(_SC_PAGESIZE): Invalid argument (errno 22)")};
-  EXPECT_EQ(rig.sampler.sample().error().message(), "sysconf(_SC_PAGESIZE): Invalid argument (errno 22)");
-  rig.fake->pageSizeResult = uint64_t{0};
-  EXPECT_EQ(rig.sampler.sample().error().message(), "sysconf(_SC_PAGESIZE): sayfa boyutu 0");
-  rig.fake->pageSizeResult = uint64_t{4096};
-  rig.fake->physical = 0;
-  EXPECT_EQ(rig.sampler.sample().error().message(), "/proc/meminfo MemTotal: 0");
-  rig.fake->physical = 8192;
-  EXPECT_TRUE(rig.sampler.sample().ok());
 }
 
 }  // namespace

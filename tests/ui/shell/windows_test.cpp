@@ -3,6 +3,10 @@
 // main window does not end the program.
 
 #include <QApplication>
+#include <QResizeEvent>
+#include <QScreen>
+
+#include <limits>
 #include <QTimer>
 #include <QToolButton>
 
@@ -13,6 +17,7 @@
 #include "ui/shell/navigation_stack.h"
 #include "ui/shell/settings_form.h"
 #include "ui/shell/shell.h"
+#include "ui/tray/tray_presence.h"
 
 namespace kovra::ui::testing {
 namespace {
@@ -150,6 +155,53 @@ TEST(PanelPlacement, StaysInsideTheAvailableAreaOnEverySide) {
   EXPECT_TRUE(second.contains(placePanel({3190, 0}, size, second)));
   // Taller than the area: the top stays visible.
   EXPECT_EQ(placePanel({100, 100}, QSize(420, 2000), screen).top(), 0);
+  // A top panel 29 px high at the far right of a 1600 px screen: below the panel, wholly inside.
+  const QRect underTopPanel(0, 29, 1600, 871);
+  EXPECT_EQ(placePanel({1599, 14}, size, underTopPanel), QRect(1180, 29, 420, 500));
+  // A bottom panel: above it.
+  const QRect overBottomPanel(0, 0, 1600, 870);
+  EXPECT_EQ(placePanel({1590, 885}, size, overBottomPanel), QRect(1180, 370, 420, 500));
+  // Whatever another program sends, the result is inside the area (and nothing overflows).
+  for (int v : {std::numeric_limits<int>::min(), -1, std::numeric_limits<int>::max()}) {
+    EXPECT_TRUE(screen.contains(placePanel({v, v}, size, screen))) << v;
+  }
+}
+
+TEST_F(WindowsTest, MenuPanelNeverShrinksToNothingWhileShownAndStaysPlacedAsItGrows) {
+  auto ctx = context();
+  MenuPanel panel(ctx, {});
+  // Every size the window takes while it is on screen: a window that shrinks to nothing is
+  // unmapped by X, loses its grab and closes.
+  struct SizeLog : QObject {
+    int smallest = 1 << 20;
+    bool eventFilter(QObject* watched, QEvent* event) override {
+      if (event->type() == QEvent::Resize && static_cast<QWidget*>(watched)->isVisible())
+        smallest = std::min(smallest, static_cast<QResizeEvent*>(event)->size().height());
+      return false;
+    }
+  } sizes;
+  panel.installEventFilter(&sizes);
+  const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+  const QPoint rightEdge(area.right(), area.top());
+  panel.showAt(rightEdge);
+  settle();
+  ASSERT_NE(panel.content(), nullptr);
+  EXPECT_GT(sizes.smallest, 100);
+  EXPECT_TRUE(area.contains(panel.geometry())) << "placed with its real size";
+
+  // Reopened after the content was released: the swap back happens while shown.
+  panel.hide();
+  ex.advance(0.6);
+  ASSERT_EQ(panel.content(), nullptr);
+  panel.showAt(QPoint(area.left(), area.bottom()));
+  settle();
+  EXPECT_GT(sizes.smallest, 100);
+  ASSERT_NE(panel.content(), nullptr);
+
+  // Content that grows after placing moves the panel back inside the area.
+  panel.content()->setFixedHeight(area.height() - 10);
+  panel.adjustSize();
+  EXPECT_TRUE(area.contains(panel.geometry()));
 }
 
 TEST_F(WindowsTest, TrayActivationTogglesThePanelAndItsButtonsReachTheWindows) {
@@ -191,6 +243,23 @@ TEST_F(WindowsTest, ClosingTheMainWindowLeavesTheProgramRunning) {
   status = QCoreApplication::exec();
   EXPECT_EQ(status, 42);
   EXPECT_FALSE(shell.mainWindow()->isVisible());
+}
+
+TEST_F(WindowsTest, WithoutATrayTheWindowOpensAfterTheGracePeriodAndClosingItQuits) {
+  auto ctx = context();
+  Shell shell(ctx);
+  shell.start();  // the test run has no bus and the offscreen platform no tray
+  settle();
+  EXPECT_FALSE(shell.mainWindow()->isVisible()) << "a panel starting with the session may still come";
+  ex.advance(TrayPresence::kGraceSeconds + 0.5);
+  settle();
+  EXPECT_TRUE(shell.withoutTray());
+  ASSERT_TRUE(shell.mainWindow()->isVisible());
+  int quits = 0;
+  QObject::connect(&shell, &Shell::quitRequested, &shell, [&] { ++quits; });
+  shell.mainWindow()->close();
+  settle();
+  EXPECT_EQ(quits, 1) << "with nothing left on screen the program ends";
 }
 
 }  // namespace

@@ -31,7 +31,7 @@ QString readLine(int fd, int timeoutMs) {
 
 }  // namespace
 
-PrivateBus::PrivateBus() {
+PrivateBus::PrivateBus(int maxMessageSize) {
   if (!dir_.isValid()) return;
   const QString config = dir_.filePath(QStringLiteral("bus.conf"));
   QFile file(config);
@@ -41,8 +41,10 @@ PrivateBus::PrivateBus() {
                  " \"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">\n"
                  "<busconfig><type>session</type><listen>unix:dir=%1</listen><auth>EXTERNAL</auth>\n"
                  "<policy context=\"default\"><allow send_destination=\"*\" eavesdrop=\"true\"/>"
-                 "<allow eavesdrop=\"true\"/><allow own=\"*\"/></policy></busconfig>\n")
-                 .arg(dir_.path())
+                 "<allow eavesdrop=\"true\"/><allow own=\"*\"/></policy>%2</busconfig>\n")
+                 .arg(dir_.path(), maxMessageSize > 0
+                                       ? QStringLiteral("<limit name=\"max_message_size\">%1</limit>").arg(maxMessageSize)
+                                       : QString())
                  .toUtf8());
   file.close();
 

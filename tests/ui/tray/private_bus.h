@@ -17,7 +17,8 @@ namespace kovra::ui::testing {
 
 class PrivateBus {
  public:
-  PrivateBus();
+  // `maxMessageSize` > 0: the daemon drops a connection that sends a larger message.
+  explicit PrivateBus(int maxMessageSize = 0);
   ~PrivateBus();
   PrivateBus(const PrivateBus&) = delete;
   PrivateBus& operator=(const PrivateBus&) = delete;

@@ -3,6 +3,8 @@
 #include <QDBusConnectionInterface>
 #include <QDBusContext>
 #include <QDBusMetaType>
+#include <QFileInfo>
+#include <QImage>
 #include <QMenu>
 
 #include <gtest/gtest.h>
@@ -12,6 +14,7 @@
 #include "present/store_fixture.h"
 #include "private_bus.h"
 #include "ui/tray/dbus_menu.h"
+#include "ui/tray/session_bus.h"
 #include "ui/tray/status_notifier_item.h"
 
 namespace kovra::ui {
@@ -105,7 +108,11 @@ class TrayPresenceTest : public kovra::testing::StoreFixture {
 
   void makePresence() {
     label = std::make_unique<ArayuzMenuBarLabelModel>(*store, executor, measurer);
-    presence = std::make_unique<TrayPresence>(*label, *store, itemBus);
+    presence = std::make_unique<TrayPresence>(*label, *store, executor, itemBus);
+  }
+  void startAndRegister() {
+    presence->start();
+    ASSERT_TRUE(spinUntil([&] { return presence->mode() == TrayPresence::Mode::statusNotifier; }));
   }
 
   testing::PrivateBus bus;
@@ -120,8 +127,7 @@ class TrayPresenceTest : public kovra::testing::StoreFixture {
 TEST_F(TrayPresenceTest, RegistersWithTheWatcherAndAgainWhenTheWatcherComesBack) {
   startWatcher();
   makePresence();
-  ASSERT_TRUE(presence->start());
-  EXPECT_EQ(presence->mode(), TrayPresence::Mode::statusNotifier);
+  startAndRegister();
   EXPECT_TRUE(presence->serviceName().startsWith(QStringLiteral("org.kde.StatusNotifierItem-%1-").arg(getpid())));
   ASSERT_TRUE(spinUntil([&] { return watcher.registrations.size() == 1; }));
   EXPECT_EQ(watcher.registrations[0].service, presence->serviceName());
@@ -153,7 +159,7 @@ TEST_F(TrayPresenceTest, RegistersWithTheWatcherAndAgainWhenTheWatcherComesBack)
 TEST_F(TrayPresenceTest, AnswersPropertiesAndServesItsMenu) {
   startWatcher();
   makePresence();
-  ASSERT_TRUE(presence->start());
+  startAndRegister();
 
   QVariantMap props = getAll(QStringLiteral("/StatusNotifierItem"), QStringLiteral("org.kde.StatusNotifierItem"));
   EXPECT_EQ(props.value(QStringLiteral("Title")).toString(), QStringLiteral("Kovra"));
@@ -239,7 +245,7 @@ TEST_F(TrayPresenceTest, AnswersPropertiesAndServesItsMenu) {
 TEST_F(TrayPresenceTest, ActivateAndSecondaryActivateReachTheProgramEveryTime) {
   startWatcher();
   makePresence();
-  ASSERT_TRUE(presence->start());
+  startAndRegister();
   std::vector<QPoint> activated;
   int secondary = 0, settingsCount = 0;
   QObject context;
@@ -277,7 +283,7 @@ TEST_F(TrayPresenceTest, ActivateAndSecondaryActivateReachTheProgramEveryTime) {
 TEST_F(TrayPresenceTest, LabelGuideToolTipAndIconFollowTheModel) {
   startWatcher();
   makePresence();
-  ASSERT_TRUE(presence->start());
+  startAndRegister();
   SignalSink sink;
   const auto service = presence->serviceName();
   const auto path = QStringLiteral("/StatusNotifierItem");
@@ -328,29 +334,146 @@ TEST_F(TrayPresenceTest, LabelGuideToolTipAndIconFollowTheModel) {
   EXPECT_EQ(presence->iconContent().memoryPercent, std::nullopt);
 }
 
-TEST_F(TrayPresenceTest, WithoutWatcherOrTrayStartSaysSoAndRegistersWhenAWatcherAppears) {
+TEST_F(TrayPresenceTest, WaitsForATrayBeforeGivingUpAndKeepsLookingAfterwards) {
   makePresence();
-  // The offscreen platform has no system tray to fall back to.
-  EXPECT_FALSE(presence->start());
+  int unavailable = 0, found = 0;
+  QObject context;
+  QObject::connect(presence.get(), &TrayPresence::unavailable, &context, [&] { ++unavailable; });
+  QObject::connect(presence.get(), &TrayPresence::found, &context, [&] { ++found; });
+  presence->start();
+  presence->start();  // a second call does nothing
+  testing::spinBriefly();
+  // At login the panel may come up after the program: nothing is decided within the grace period.
+  advance(TrayPresence::kGraceSeconds - 0.5);
+  EXPECT_EQ(unavailable, 0);
   EXPECT_EQ(presence->mode(), TrayPresence::Mode::none);
-  EXPECT_FALSE(presence->start()) << "a second call only reports";
+  advance(1);
+  EXPECT_EQ(unavailable, 1) << "the offscreen platform has no system tray to fall back to";
+  advance(60);
+  EXPECT_EQ(unavailable, 1);
 
+  // A panel that starts later still gets the item, and the program hears of it.
   startWatcher();
   ASSERT_TRUE(spinUntil([&] { return watcher.registrations.size() == 1; }));
   EXPECT_TRUE(spinUntil([&] { return presence->mode() == TrayPresence::Mode::statusNotifier; }));
+  EXPECT_EQ(found, 1);
+}
+
+TEST_F(TrayPresenceTest, RegistersAgainWhenTheWatcherDropsTheItemButNotInALoop) {
+  startWatcher();
+  makePresence();
+  startAndRegister();
+  ASSERT_TRUE(spinUntil([&] { return watcher.registrations.size() == 1; }));
+  const QString path = QString::fromLatin1(TrayPresence::watcherPath);
+  const QString iface = QString::fromLatin1(TrayPresence::watcherService);
+  auto drop = [&](const QString& service) {
+    auto signal = QDBusMessage::createSignal(path, iface, QStringLiteral("StatusNotifierItemUnregistered"));
+    signal << service;
+    panelBus.send(signal);
+  };
+  LogCapture log;
+  drop(QStringLiteral("org.kde.StatusNotifierItem-1-1"));  // someone else's item
+  for (int i = 0; i < 25; ++i) drop(presence->serviceName());
+  for (int i = 0; i < 25; ++i) drop(itemBus.baseService() + QStringLiteral("@/StatusNotifierItem"));
+  ASSERT_TRUE(spinUntil(
+      [&] { return log.count("Durum bildirici izleyicisi tepsi öğesini düşürdü; yeniden kaydediliyor.") == 1; }));
+  EXPECT_EQ(watcher.registrations.size(), 1u) << "registers again only after a pause";
+  advance(1.2);
+  ASSERT_TRUE(spinUntil([&] { return watcher.registrations.size() >= 2; }));
+  // Drops still arriving may ask once more, but never more than once a second.
+  for (int i = 0; i < 5; ++i) {
+    testing::spinBriefly();
+    advance(1.01);
+  }
+  testing::spinBriefly();
+  EXPECT_LE(watcher.registrations.size(), 3u) << "a flood of drops costs a registration a second at most";
+}
+
+TEST_F(TrayPresenceTest, HostsThatLoadIconsByNameFindTheCurrentPicture) {
+  startWatcher();
+  makePresence();
+  startAndRegister();
+  auto iconFile = [&] {
+    const QString name = property(QStringLiteral("IconName")).toString();
+    const QString dir = property(QStringLiteral("IconThemePath")).toString();
+    return name.isEmpty() || dir.isEmpty() ? QString() : dir + QLatin1Char('/') + name + QStringLiteral(".png");
+  };
+  const QString trace = iconFile();
+  ASSERT_FALSE(trace.isEmpty());
+  EXPECT_FALSE(QImage(trace).isNull());
+  EXPECT_EQ(property(QStringLiteral("IconAccessibleDesc")).toString(),
+            QStringLiteral("İndirme —, yükleme —, Bellek kullanımı —"));
+
+  memorySampler->box.set(MemorySnapshot{100, 63, 0, 0, 0, std::nullopt, std::nullopt});
+  read();
+  label->refresh();
+  ASSERT_TRUE(spinUntil([&] { return iconFile() != trace; }));
+  EXPECT_FALSE(QImage(iconFile()).isNull()) << "a new name for a new picture: hosts cache by name";
+
+  // The Ayatana hosts' middle click opens the window like the others' secondary activation.
+  int secondary = 0;
+  QObject context;
+  QObject::connect(presence.get(), &TrayPresence::secondaryActivated, &context, [&] { ++secondary; });
+  itemCall(QStringLiteral("/StatusNotifierItem"), QStringLiteral("org.kde.StatusNotifierItem"),
+           QStringLiteral("XAyatanaSecondaryActivate"), {0u});
+  EXPECT_TRUE(spinUntil([&] { return secondary == 1; }));
+  const QString dir = presence->iconThemePath();
+  presence.reset();
+  EXPECT_FALSE(QFileInfo::exists(dir)) << "the pictures go with the program";
+}
+
+class TrayPresenceBusLossTest : public kovra::testing::StoreFixture {};
+
+TEST_F(TrayPresenceBusLossTest, MovesToANewConnectionWhenTheDaemonDropsTheOldOne) {
+  testing::PrivateBus bus(64 * 1024);
+  ASSERT_TRUE(bus.isRunning());
+  QDBusConnection panelBus = bus.connect(nextName("panel"));
+  TestWatcher watcher;
+  ASSERT_TRUE(panelBus.registerObject(QString::fromLatin1(TrayPresence::watcherPath), &watcher,
+                                      QDBusConnection::ExportAllSlots));
+  ASSERT_TRUE(panelBus.registerService(QString::fromLatin1(TrayPresence::watcherService)));
+
+  LogCapture log;
+  SessionBus keeper(executor, bus.address());
+  ArayuzFixedWidthMeasurer measurer{13, 0.6};
+  ArayuzMenuBarLabelModel label(*store, executor, measurer);
+  TrayPresence presence(label, *store, executor, keeper.connection());
+  QObject::connect(&keeper, &SessionBus::reconnected, &presence,
+                   [&](const QDBusConnection& fresh) { presence.rebind(fresh); });
+  presence.start();
+  ASSERT_TRUE(spinUntil([&] { return watcher.registrations.size() == 1; }));
+
+  // A message over the daemon's limit: the daemon drops the connection, as it does with a reply
+  // that grew too large.
+  QDBusMessage big = QDBusMessage::createSignal(QStringLiteral("/x"), QStringLiteral("x.y"), QStringLiteral("Z"));
+  big << QByteArray(200 * 1024, 'x');
+  keeper.connection().send(big);
+  ASSERT_TRUE(spinUntil([&] { return !keeper.connection().isConnected(); }));
+
+  advance(SessionBus::kCheckSeconds * 1.5);
+  ASSERT_TRUE(spinUntil([&] { return watcher.registrations.size() == 2; }));
+  EXPECT_EQ(keeper.reconnections(), 1);
+  EXPECT_EQ(watcher.registrations[1].sender, keeper.connection().baseService());
+  EXPECT_EQ(log.count("Oturum D-Bus'ına yeniden bağlanıldı; tepsi öğesi ve adlar yeniden kaydediliyor."), 1u);
+  EXPECT_EQ(SessionBus::current().name(), keeper.connection().name());
 }
 
 class TrayPresenceWithoutBusTest : public kovra::testing::StoreFixture {};
 
-TEST_F(TrayPresenceWithoutBusTest, LogsOnceAndReportsNoTray) {
+TEST_F(TrayPresenceWithoutBusTest, LogsOnceAndReportsNoTrayAfterTheGracePeriod) {
   ArayuzFixedWidthMeasurer measurer;
   ArayuzMenuBarLabelModel model(*store, executor, measurer);
   LogCapture log;
-  TrayPresence presence(model, *store);  // the test run's session bus is disabled
-  EXPECT_FALSE(presence.start());
-  EXPECT_FALSE(presence.start());
+  TrayPresence presence(model, *store, executor);  // the test run's session bus is disabled
+  int unavailable = 0;
+  QObject context;
+  QObject::connect(&presence, &TrayPresence::unavailable, &context, [&] { ++unavailable; });
+  presence.start();
+  presence.start();
+  advance(TrayPresence::kGraceSeconds + 1);
+  EXPECT_EQ(unavailable, 1);
   auto errors = log.messages("ui");
-  ASSERT_EQ(errors.size(), 1u);
+  ASSERT_GE(errors.size(), 1u);
   EXPECT_EQ(errors[0].rfind("Oturum D-Bus'ına bağlanılamadı", 0), 0u) << errors[0];
   presence.withdraw();
 }
