@@ -3,7 +3,7 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <functional>
+#include <chrono>
 #include <optional>
 #include <cerrno>
 #include <thread>
@@ -44,22 +44,21 @@ bool isRequested(const std::vector<std::string>& arguments) {
 }
 
 DumpPayload makePayload(const SamplerSet& s, double settleDelay) {
-  // The samplers share nothing, so each pass reads them side by side, one thread each: a pass
-  // then takes as long as its slowest read instead of all of them in a row. The results are
-  // still taken in the reading order.
-  auto sideBySide = [](std::vector<std::function<void()>> reads) {
-    std::vector<std::jthread> threads;
-    threads.reserve(reads.size());
-    for (auto& read : reads) threads.emplace_back(std::move(read));
+  // Each sampler runs on its own thread: its warm-up read, then its second read `settleDelay`
+  // after the warm-up began (the moment its own clock took the baseline), so a slow first read of
+  // one sampler (the process list) never pushes back the others' second reads. The samplers
+  // share nothing; rates still divide by the time each sampler saw pass. The results are taken
+  // in the reading order.
+  using Clock = std::chrono::steady_clock;
+  const auto settle = std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(std::max(settleDelay, 0.0)));
+  auto twice = [settle](auto& sampler, auto& slot) {
+    return [&sampler, &slot, settle] {
+      const auto began = Clock::now();
+      (void)sampler->sample();
+      if (settle > Clock::duration::zero()) std::this_thread::sleep_until(began + settle);
+      slot.emplace(sampler->sample());
+    };
   };
-
-  // Warm-up: the samplers that work from differences take their baseline here.
-  sideBySide({[&] { (void)s.memory->sample(); }, [&] { (void)s.cpu->sample(); },
-              [&] { (void)s.network->sample(); }, [&] { (void)s.disk->sample(); },
-              [&] { (void)s.processes->sample(); }, [&] { (void)s.battery->sample(); },
-              [&] { (void)s.processNetwork->sample(); }});
-
-  if (settleDelay > 0) std::this_thread::sleep_for(std::chrono::duration<double>(settleDelay));
 
   std::optional<SampleResult<MemorySnapshot>> memory;
   std::optional<SampleResult<CPUSnapshot>> cpu;
@@ -68,10 +67,12 @@ DumpPayload makePayload(const SamplerSet& s, double settleDelay) {
   std::optional<SampleResult<ProcessListSnapshot>> processes;
   std::optional<SampleResult<std::optional<BatterySnapshot>>> battery;
   std::optional<SampleResult<ProcessNetworkSnapshot>> processNetwork;
-  sideBySide({[&] { memory.emplace(s.memory->sample()); }, [&] { cpu.emplace(s.cpu->sample()); },
-              [&] { network.emplace(s.network->sample()); }, [&] { disk.emplace(s.disk->sample()); },
-              [&] { processes.emplace(s.processes->sample()); }, [&] { battery.emplace(s.battery->sample()); },
-              [&] { processNetwork.emplace(s.processNetwork->sample()); }});
+  {
+    std::jthread readers[] = {std::jthread(twice(s.memory, memory)),     std::jthread(twice(s.cpu, cpu)),
+                              std::jthread(twice(s.network, network)),   std::jthread(twice(s.disk, disk)),
+                              std::jthread(twice(s.processes, processes)), std::jthread(twice(s.battery, battery)),
+                              std::jthread(twice(s.processNetwork, processNetwork))};
+  }
 
   DumpPayload p;
   keep(p.memory, std::move(*memory), "memory", p.errors);

@@ -4,6 +4,7 @@
 #include <QCursor>
 #include <QDesktopServices>
 #include <QDir>
+#include <QEvent>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -280,6 +281,7 @@ DiskScanSectionView::DiskScanSectionView(Store& store, AccessCheck accessCheck, 
                     TextRole::secondaryCallout, startPage_);
   // Only as tall as its lines: the stack's spacing is the only gap around it.
   intro_->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
+  intro_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   column->addWidget(intro_);
   failure_ = new QWidget(startPage_);
   auto* failureRow = new QHBoxLayout(failure_);
@@ -443,6 +445,11 @@ DiskPageView::DiskPageView(Store& store, ArayuzDetailModel& detail, QWidget* par
 }
 
 DiskPageView::~DiskPageView() { detail_.deactivate(CardKind::disk); }
+
+void DiskPageView::changeEvent(QEvent* event) {
+  DetailScaffoldView::changeEvent(event);
+  if (event->type() == QEvent::PaletteChange) reload();
+}
 
 void DiskPageView::reload() {
   const auto& verdict = detail_.diskVerdict().value();

@@ -183,6 +183,10 @@ class DiskPageView : public DetailScaffoldView {
   DiskScanSectionView* scanSection() const { return scan_; }
   DetailHeaderView* header() const { return header_; }
 
+ protected:
+  // The usage bar's verdict colour has a light and a dark shade.
+  void changeEvent(QEvent* event) override;
+
  private:
   void reload();
 
