@@ -159,7 +159,7 @@ void Store::recomputeVerdicts() {
   std::map<CardKind, Verdict> map{
       {CardKind::memory, MantikVerdictRules::memoryVerdict(memory_.value(), processes_.value())},
       {CardKind::disk, MantikVerdictRules::diskVerdict(disk_.value())},
-      {CardKind::cpu, MantikVerdictRules::cpuVerdict(cpu_.value(), sustained, topCPU)},
+      {CardKind::cpu, MantikVerdictRules::cpuVerdict(cpu_.value(), sustained, topCPU, cpuTracker_.threshold)},
       {CardKind::network, MantikVerdictRules::networkVerdict(network_.value())},
   };
   Verdict h = MantikVerdictRules::headline(map);
