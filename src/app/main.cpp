@@ -6,9 +6,7 @@
 
 #include "app/dump.h"
 
-#ifdef KOVRA_HAVE_UI
-#include "ui/shell/live_program.h"
-#endif
+#include "app/front_end.h"
 
 #ifndef KOVRA_VERSION
 #define KOVRA_VERSION "0"
@@ -60,7 +58,7 @@ int main(int argc, char** argv) {
   if (version) return printOut("kovra " KOVRA_VERSION "\n");
 
 #ifdef KOVRA_HAVE_UI
-  return kovra::ui::runLiveProgram(argc, argv);
+  return kovra::FrontEnd::run(kovra::FrontEnd::besideProgram(KOVRA_FRONT_LIBRARY), argc, argv);
 #else
   std::fputs("kovra: bu kopya arayüz olmadan derlendi; ölçümler için: kovra --dump\n", stderr);
   return 1;
