@@ -32,7 +32,8 @@ void ArayuzMenuBarLabelModel::schedule() {
 ArayuzMenuBarContent ArayuzMenuBarLabelModel::makeContent() const {
   const auto& settings = store_.settings();
   return makeMenuBarContent({settings.menuBarShowsNetwork(), settings.menuBarShowsMemory(), settings.rateUnit(),
-                             store_.displayRates(), store_.memory()});
+                             store_.displayRates(), store_.memory(), settings.menuBarShowsTemperature(),
+                             std::nullopt});
 }
 
 ArayuzMenuBarLayout ArayuzMenuBarLabelModel::resolvedLayout(const ArayuzMenuBarContent& content) {
@@ -44,7 +45,7 @@ void ArayuzMenuBarLabelModel::refresh() {
   ArayuzMenuBarContent content = makeContent();
   if (lastContent_ == content) return;
   lastContent_ = content;
-  if (!content.down && !content.ram) {
+  if (!content.down && !content.ram && !content.temperature) {
     rendered_.set(std::nullopt);
     return;
   }
