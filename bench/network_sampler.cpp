@@ -1,6 +1,7 @@
 // Cost of one steady-state network reading on this machine: the rtnetlink dump of every link,
 // the physical-interface filter, the rate arithmetic and the cached address. Prints the time,
-// the allocations and (when strace is installed) the system calls of one reading.
+// the allocations and (when strace is installed) the system calls of one reading; then the cost
+// of one per-app traffic reading.
 
 #include "allocation_counter.h"
 
@@ -15,9 +16,11 @@
 #include <sstream>
 #include <string>
 
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include "samplers/network/network_sampler.h"
+#include "samplers/network/process_network_sampler.h"
 
 namespace kovra {
 namespace {
@@ -77,6 +80,31 @@ void BM_SteadyReading(benchmark::State& state) {
   state.counters["allocs/lookup"] = static_cast<double>(lookupAllocations) / std::max(1, lookupReadings);
 }
 BENCHMARK(BM_SteadyReading)->Unit(benchmark::kMicrosecond);
+
+// One per-app traffic reading as the network page takes it, every 2 s of a stepped clock: the
+// socket dump, the owner search and the rate arithmetic. Processor time counts this process and
+// any it started.
+double processorMicros() {
+  rusage self{}, children{};
+  ::getrusage(RUSAGE_SELF, &self);
+  ::getrusage(RUSAGE_CHILDREN, &children);
+  auto us = [](const timeval& t) { return static_cast<double>(t.tv_sec) * 1e6 + static_cast<double>(t.tv_usec); };
+  return us(self.ru_utime) + us(self.ru_stime) + us(children.ru_utime) + us(children.ru_stime);
+}
+
+void BM_ProcessTrafficReading(benchmark::State& state) {
+  uint64_t now = 1;
+  kovra::ProcessNetworkSampler sampler(kovra::readProcessTraffic, [&] { return now += 1'000'000'000; });
+  (void)sampler.sample();
+  const double start = processorMicros();
+  for (auto _ : state) {
+    auto r = sampler.sample();
+    benchmark::DoNotOptimize(r);
+    if (!r.ok()) state.SkipWithError(r.error().text().c_str());
+  }
+  state.counters["cpu_us_with_children"] = (processorMicros() - start) / static_cast<double>(state.iterations());
+}
+BENCHMARK(BM_ProcessTrafficReading)->Unit(benchmark::kMicrosecond);
 
 // ---- system calls --------------------------------------------------------------------------
 

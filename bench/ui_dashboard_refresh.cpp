@@ -17,6 +17,7 @@
 #include "store/store.h"
 #include "ui/dashboard/dashboard_view.h"
 #include "ui/dashboard/menu_panel_content.h"
+#include "ui/pages/card_table.h"
 
 #include "wandering_world.h"
 
@@ -28,10 +29,10 @@ struct World : bench::WanderingStore {
   World() : WanderingStore(bench::wanderingSamplers(), {Surface::mainWindow}, 4000) {
     model = std::make_unique<ArayuzDashboardModel>(*store);
     model->setVisible(Surface::mainWindow, true);
-    window = std::make_unique<ui::DashboardView>(*store, *model, ui::ArayuzCardSize::full);
+    window = std::make_unique<ui::DashboardView>(*store, *model, ui::cardTable(), ui::ArayuzCardSize::full);
     window->resize(820, 760);
     window->show();
-    panel = std::make_unique<ui::MenuPanelContent>(*store, *model);
+    panel = std::make_unique<ui::MenuPanelContent>(*store, *model, ui::cardTable());
     panel->adjustSize();
     panel->show();
     QApplication::processEvents();

@@ -16,8 +16,10 @@ if [ "${KOVRA_WITH_UI:-1}" = 1 ]; then
 fi
 # The real-panel test (tests/desktop): panels, a window manager, clicks and screenshots.
 if [ "${KOVRA_DESKTOP_TESTS:-0}" = 1 ]; then
-  packages+=(xfwm4 xfce4-panel xfconf trayer tint2 xdotool x11-utils python3
-             xfce4-indicator-plugin ayatana-indicator-application)
+  packages+=(xfwm4 xfce4-panel xfconf trayer tint2 xdotool x11-utils wmctrl python3
+             xfce4-indicator-plugin ayatana-indicator-application
+             gnome-shell gnome-shell-extension-appindicator xwayland
+             plasma-workspace plasma-desktop kwin-x11)
 fi
 packages+=("$@")
 

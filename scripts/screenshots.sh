@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Screenshots of the live program, one PNG per page, under a private virtual X server:
 #   build/screenshots/{dashboard,memory,network,disk,cpu,settings,menupanel}.png
-# and, for the detail pages, the bottom of each page (<page>-bottom.png).
+# and, for the detail pages, the bottom of each page (<page>-bottom.png); then the same set with
+# the desktop asking for a dark colour scheme (<name>-dark.png), through a stand-in for the desktop
+# portal on a private session bus.
 # Usage: scripts/screenshots.sh [seconds to let readings settle, default 7]
 set -euo pipefail
 
@@ -9,9 +11,9 @@ settle=${1:-7}
 # KOVRA_BUILD_DIR: an existing build to use instead of the release build.
 source "$(dirname "$0")/lib/virtual_session.sh"
 out=$session_root/build/screenshots
-session_build kovra
+session_build kovra kovra_test_portal
 mkdir -p "$out"
-session_start
+session_start bus
 export KOVRA_FORCE_VISIBLE=1
 
 # The id of the top-level window titled "Kovra".
@@ -37,10 +39,22 @@ shoot() {  # name, then environment assignments
   wait "$pid" 2>/dev/null || true
 }
 
-shoot dashboard KOVRA_OPEN=
-for page in memory network disk cpu; do
-  shoot "$page" KOVRA_OPEN=$page
-  shoot "$page-bottom" KOVRA_OPEN=$page KOVRA_SCROLL=bottom
+shots() {  # suffix of the picture names
+  shoot "dashboard$1" KOVRA_OPEN=
+  for page in memory network disk cpu; do
+    shoot "$page$1" KOVRA_OPEN=$page
+    shoot "$page-bottom$1" KOVRA_OPEN=$page KOVRA_SCROLL=bottom
+  done
+  shoot "settings$1" KOVRA_OPEN=settings
+  shoot "menupanel$1" KOVRA_OPEN=menupanel
+}
+
+# No portal on the bus: no preference, the light scheme.
+shots ""
+session_spawn "$build/tests/ui/kovra_test_portal" dark
+for _ in $(seq 50); do
+  gdbus introspect --session --dest org.freedesktop.portal.Desktop --object-path /org/freedesktop/portal/desktop \
+    >/dev/null 2>&1 && break
+  sleep 0.1
 done
-shoot settings KOVRA_OPEN=settings
-shoot menupanel KOVRA_OPEN=menupanel
+shots -dark

@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <functional>
 #include <optional>
 #include <cerrno>
@@ -10,19 +11,11 @@
 #include <vector>
 
 #include "core/log.h"
+#include "store/kinds.h"
 
 namespace kovra::Dump {
 
 namespace {
-
-template <class T>
-void keep(std::optional<T>& slot, SampleResult<T> r, const char* key, std::vector<std::string>& errors) {
-  if (r.ok()) {
-    slot = std::move(r).value();
-  } else {
-    errors.push_back(std::string(key) + ": " + r.error().text());
-  }
-}
 
 bool writeAll(int fd, const std::string& bytes) {
   size_t done = 0;
@@ -43,53 +36,53 @@ bool isRequested(const std::vector<std::string>& arguments) {
   return std::find(arguments.begin(), arguments.end(), "--dump") != arguments.end();
 }
 
-DumpPayload makePayload(const SamplerSet& s, double settleDelay) {
+DumpPayload makePayload(const SamplerSet& samplers, double settleDelay) {
+  const auto& table = sampleKindTable();
+  struct Slot {
+    Json value;
+    std::optional<std::string> error;
+  };
   // The samplers share nothing, so each pass reads them side by side, one thread each: a pass
-  // then takes as long as its slowest read instead of all of them in a row. The results are
-  // still taken in the reading order.
-  auto sideBySide = [](std::vector<std::function<void()>> reads) {
-    std::vector<std::jthread> threads;
-    threads.reserve(reads.size());
-    for (auto& read : reads) threads.emplace_back(std::move(read));
+  // then takes as long as its slowest read instead of all of them in a row.
+  auto pass = [&] {
+    std::array<Slot, kAllSampleKinds.size()> slots;
+    {
+      std::vector<std::jthread> threads;
+      threads.reserve(table.size());
+      for (size_t i = 0; i < table.size(); ++i) {
+        threads.emplace_back([&, i] { table[i].dump(samplers, slots[i].value, slots[i].error); });
+      }
+    }
+    return slots;
   };
 
   // Warm-up: the samplers that work from differences take their baseline here.
-  sideBySide({[&] { (void)s.memory->sample(); }, [&] { (void)s.cpu->sample(); },
-              [&] { (void)s.network->sample(); }, [&] { (void)s.disk->sample(); },
-              [&] { (void)s.processes->sample(); }, [&] { (void)s.battery->sample(); },
-              [&] { (void)s.processNetwork->sample(); }});
-
+  (void)pass();
   if (settleDelay > 0) std::this_thread::sleep_for(std::chrono::duration<double>(settleDelay));
-
-  std::optional<SampleResult<MemorySnapshot>> memory;
-  std::optional<SampleResult<CPUSnapshot>> cpu;
-  std::optional<SampleResult<NetworkSnapshot>> network;
-  std::optional<SampleResult<DiskSnapshot>> disk;
-  std::optional<SampleResult<ProcessListSnapshot>> processes;
-  std::optional<SampleResult<std::optional<BatterySnapshot>>> battery;
-  std::optional<SampleResult<ProcessNetworkSnapshot>> processNetwork;
-  sideBySide({[&] { memory.emplace(s.memory->sample()); }, [&] { cpu.emplace(s.cpu->sample()); },
-              [&] { network.emplace(s.network->sample()); }, [&] { disk.emplace(s.disk->sample()); },
-              [&] { processes.emplace(s.processes->sample()); }, [&] { battery.emplace(s.battery->sample()); },
-              [&] { processNetwork.emplace(s.processNetwork->sample()); }});
+  auto slots = pass();
 
   DumpPayload p;
-  keep(p.memory, std::move(*memory), "memory", p.errors);
-  keep(p.cpu, std::move(*cpu), "cpu", p.errors);
-  keep(p.network, std::move(*network), "network", p.errors);
-  keep(p.disk, std::move(*disk), "disk", p.errors);
-  keep(p.processes, std::move(*processes), "processes", p.errors);
-  if (battery->ok()) {
-    p.battery = battery->value();
-  } else {
-    p.errors.push_back("battery: " + battery->error().text());
+  std::vector<std::pair<int, std::string>> errors;
+  for (size_t i = 0; i < table.size(); ++i) {
+    const SampleKindRow& row = table[i];
+    if (slots[i].error) {
+      errors.emplace_back(row.dumpPosition, std::string(row.name) + ": " + *slots[i].error);
+    } else if (!slots[i].value.is_null()) {
+      p.readings[std::string(row.name)] = std::move(slots[i].value);
+    }
   }
-  keep(p.processNetwork, std::move(*processNetwork), "processNetwork", p.errors);
+  std::stable_sort(errors.begin(), errors.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+  for (auto& [position, line] : errors) p.errors.push_back(std::move(line));
   p.timestamp = std::chrono::system_clock::now();
   return p;
 }
 
-Result<std::string, JsonEncodeError> encode(const DumpPayload& payload) { return encodePrettySorted(toJson(payload)); }
+Result<std::string, JsonEncodeError> encode(const DumpPayload& payload) {
+  Json document = payload.readings;
+  document["errors"] = toJson(payload.errors);
+  document["timestamp"] = toJson(payload.timestamp);
+  return encodePrettySorted(document);
+}
 
 int run(const SamplerSet& samplers, double settleDelay, int fd) {
   auto encoded = encode(makePayload(samplers, settleDelay));

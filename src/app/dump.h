@@ -11,21 +11,14 @@
 
 namespace kovra {
 
+// One settled set of readings: each kind's reading under its name (none for a failed read, or for
+// the battery on a machine without one), one error line per failed read, and when it was taken.
 struct DumpPayload {
   Date timestamp;
-  std::optional<MemorySnapshot> memory;
-  std::optional<CPUSnapshot> cpu;
-  std::optional<NetworkSnapshot> network;
-  std::optional<DiskSnapshot> disk;
-  std::optional<ProcessListSnapshot> processes;
-  std::optional<BatterySnapshot> battery;
-  std::optional<ProcessNetworkSnapshot> processNetwork;
+  Json readings = Json::object();
   std::vector<std::string> errors;
   bool operator==(const DumpPayload&) const = default;
 };
-
-KOVRA_JSON_FIELDS(DumpPayload, KF(timestamp), KF(memory), KF(cpu), KF(network), KF(disk), KF(processes), KF(battery),
-                  KF(processNetwork), KF(errors))
 
 namespace Dump {
 

@@ -2,6 +2,7 @@
 
 #include "core/format.h"
 #include "core/localize.h"
+#include "store/kinds.h"
 #include "store/store.h"
 
 namespace kovra {
@@ -20,28 +21,19 @@ ArayuzDashboardModel::ArayuzDashboardModel(const Store& store)
       percentTemplate(Format::percent(1.0)),
       store_(store),
       headline_(placeholder(std::nullopt)),
-      memoryVerdict_(placeholder(CardKind::memory)),
-      networkVerdict_(placeholder(CardKind::network)),
-      diskVerdict_(placeholder(CardKind::disk)),
-      cpuVerdict_(placeholder(CardKind::cpu)),
       memoryUsedText_(dash()),
       downloadText_(dash()),
       uploadText_(dash()),
       rateTemplate_(dash()),
       diskFreeText_(dash()),
       cpuText_(dash()) {
+  for (const SampleKindRow& row : sampleKindTable()) {
+    if (row.card) verdicts_.emplace(*row.card, placeholder(*row.card));
+  }
   refresh();
 }
 
-const Observable<Verdict>& ArayuzDashboardModel::verdict(CardKind card) const {
-  switch (card) {
-    case CardKind::memory: return memoryVerdict_;
-    case CardKind::network: return networkVerdict_;
-    case CardKind::disk: return diskVerdict_;
-    case CardKind::cpu: return cpuVerdict_;
-  }
-  return memoryVerdict_;
-}
+const Observable<Verdict>& ArayuzDashboardModel::verdict(CardKind card) const { return verdicts_.at(card); }
 
 const Observable<std::vector<ArayuzSparkSegment>>& ArayuzDashboardModel::spark(ArayuzSparkKind kind) const {
   switch (kind) {
@@ -67,10 +59,7 @@ void ArayuzDashboardModel::refresh() {
   const RateUnit unit = store_.settings().rateUnit();
 
   headline_.set(store_.headline());
-  memoryVerdict_.set(store_.verdict(CardKind::memory));
-  networkVerdict_.set(store_.verdict(CardKind::network));
-  diskVerdict_.set(store_.verdict(CardKind::disk));
-  cpuVerdict_.set(store_.verdict(CardKind::cpu));
+  for (auto& [card, verdict] : verdicts_) verdict.set(store_.verdict(card));
 
   const auto& mem = store_.memory();
   memory_.set(mem);

@@ -3,6 +3,7 @@
 // store on demand: when a surface showing the dashboard appears, and on every label tick while
 // one is visible. Each property is replaced only when its value changed.
 
+#include <map>
 #include <optional>
 #include <set>
 #include <string>
@@ -63,10 +64,6 @@ class ArayuzDashboardModel {
 
   // Published properties.
   const Observable<Verdict>& headline() const { return headline_; }
-  const Observable<Verdict>& memoryVerdict() const { return memoryVerdict_; }
-  const Observable<Verdict>& networkVerdict() const { return networkVerdict_; }
-  const Observable<Verdict>& diskVerdict() const { return diskVerdict_; }
-  const Observable<Verdict>& cpuVerdict() const { return cpuVerdict_; }
   const Observable<std::optional<MemorySnapshot>>& memory() const { return memory_; }
   const Observable<std::string>& memoryUsedText() const { return memoryUsedText_; }
   const Observable<std::string>& memoryTotalLine() const { return memoryTotalLine_; }
@@ -90,10 +87,8 @@ class ArayuzDashboardModel {
   const Store& store_;
   std::set<Surface> visibleSurfaces_;
   Observable<Verdict> headline_;
-  Observable<Verdict> memoryVerdict_;
-  Observable<Verdict> networkVerdict_;
-  Observable<Verdict> diskVerdict_;
-  Observable<Verdict> cpuVerdict_;
+  // One per card of the store's kind table.
+  std::map<CardKind, Observable<Verdict>> verdicts_;
   Observable<std::optional<MemorySnapshot>> memory_;
   Observable<std::string> memoryUsedText_;
   Observable<std::string> memoryTotalLine_;

@@ -1,5 +1,6 @@
 #include "present/detail_model.h"
 
+#include "store/kinds.h"
 #include "store/store.h"
 
 namespace kovra {
@@ -9,22 +10,13 @@ Verdict placeholder(CardKind card) { return Verdict{card, Severity::neutral, std
 }  // namespace
 
 ArayuzDetailModel::ArayuzDetailModel(const Store& store)
-    : store_(store),
-      memoryVerdict_(placeholder(CardKind::memory)),
-      networkVerdict_(placeholder(CardKind::network)),
-      diskVerdict_(placeholder(CardKind::disk)),
-      cpuVerdict_(placeholder(CardKind::cpu)),
-      historyEnd_(store.clock().now()) {}
-
-const Observable<Verdict>& ArayuzDetailModel::verdict(CardKind card) const {
-  switch (card) {
-    case CardKind::memory: return memoryVerdict_;
-    case CardKind::network: return networkVerdict_;
-    case CardKind::disk: return diskVerdict_;
-    case CardKind::cpu: return cpuVerdict_;
+    : store_(store), historyEnd_(store.clock().now()) {
+  for (const SampleKindRow& row : sampleKindTable()) {
+    if (row.card) verdicts_.emplace(*row.card, placeholder(*row.card));
   }
-  return memoryVerdict_;
 }
+
+const Observable<Verdict>& ArayuzDetailModel::verdict(CardKind card) const { return verdicts_.at(card); }
 
 void ArayuzDetailModel::activate(CardKind card) {
   if (activeDetail_ != card) {
@@ -40,25 +32,22 @@ void ArayuzDetailModel::deactivate(CardKind card) {
 
 void ArayuzDetailModel::refresh() {
   if (!activeDetail_) return;
+  verdicts_.at(*activeDetail_).set(store_.verdict(*activeDetail_));
   switch (*activeDetail_) {
     case CardKind::memory:
-      memoryVerdict_.set(store_.verdict(CardKind::memory));
       memory_.set(store_.memory());
       processes_.set(store_.processes());
       break;
     case CardKind::network:
-      networkVerdict_.set(store_.verdict(CardKind::network));
       rateUnit_.set(store_.settings().rateUnit());
       displayRates_.set(store_.displayRates());
       network_.set(store_.network());
       appNetwork_.set(store_.appNetwork());
       break;
     case CardKind::disk:
-      diskVerdict_.set(store_.verdict(CardKind::disk));
       disk_.set(store_.disk());
       break;
     case CardKind::cpu:
-      cpuVerdict_.set(store_.verdict(CardKind::cpu));
       cpu_.set(store_.cpu());
       processes_.set(store_.processes());
       break;

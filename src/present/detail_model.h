@@ -2,6 +2,7 @@
 // The model behind the four detail pages. It copies from the store only what the page shown
 // needs and builds that page's history chart; every property notifies only on a real change.
 
+#include <map>
 #include <optional>
 #include <vector>
 
@@ -33,10 +34,6 @@ class ArayuzDetailModel {
   void setHistoryRange(ArayuzChartRange range);
 
   const Observable<Verdict>& verdict(CardKind card) const;
-  const Observable<Verdict>& memoryVerdict() const { return memoryVerdict_; }
-  const Observable<Verdict>& networkVerdict() const { return networkVerdict_; }
-  const Observable<Verdict>& diskVerdict() const { return diskVerdict_; }
-  const Observable<Verdict>& cpuVerdict() const { return cpuVerdict_; }
   const Observable<std::optional<MemorySnapshot>>& memory() const { return memory_; }
   const Observable<std::optional<CPUSnapshot>>& cpu() const { return cpu_; }
   const Observable<std::optional<NetworkSnapshot>>& network() const { return network_; }
@@ -55,10 +52,8 @@ class ArayuzDetailModel {
 
   const Store& store_;
   std::optional<CardKind> activeDetail_;
-  Observable<Verdict> memoryVerdict_;
-  Observable<Verdict> networkVerdict_;
-  Observable<Verdict> diskVerdict_;
-  Observable<Verdict> cpuVerdict_;
+  // One per card of the store's kind table.
+  std::map<CardKind, Observable<Verdict>> verdicts_;
   Observable<std::optional<MemorySnapshot>> memory_;
   Observable<std::optional<CPUSnapshot>> cpu_;
   Observable<std::optional<NetworkSnapshot>> network_;

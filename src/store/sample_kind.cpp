@@ -2,20 +2,11 @@
 
 #include <string>
 
+#include "store/kinds.h"
+
 namespace kovra {
 
-std::string_view rawValue(MantikSampleKind k) {
-  switch (k) {
-    case MantikSampleKind::memory: return "memory";
-    case MantikSampleKind::cpu: return "cpu";
-    case MantikSampleKind::network: return "network";
-    case MantikSampleKind::processes: return "processes";
-    case MantikSampleKind::disk: return "disk";
-    case MantikSampleKind::battery: return "battery";
-    case MantikSampleKind::processNetwork: return "processNetwork";
-  }
-  return "memory";
-}
+std::string_view rawValue(MantikSampleKind k) { return sampleKindRow(k).name; }
 
 std::optional<MantikSampleKind> sampleKindFromRaw(std::string_view raw) {
   for (MantikSampleKind k : kAllSampleKinds) {
@@ -24,18 +15,7 @@ std::optional<MantikSampleKind> sampleKindFromRaw(std::string_view raw) {
   return std::nullopt;
 }
 
-double loopInterval(MantikSampleKind k) {
-  switch (k) {
-    case MantikSampleKind::memory: return 2;
-    case MantikSampleKind::cpu: return 1;
-    case MantikSampleKind::network: return 1;
-    case MantikSampleKind::processes: return 3;
-    case MantikSampleKind::disk: return 30;
-    case MantikSampleKind::battery: return 10;
-    case MantikSampleKind::processNetwork: return 2;
-  }
-  return 1;
-}
+double loopInterval(MantikSampleKind k) { return sampleKindRow(k).interval; }
 
 double refreshThreshold(MantikSampleKind k) { return loopInterval(k) / 2; }
 

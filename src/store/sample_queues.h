@@ -1,7 +1,7 @@
 #pragma once
-// Serial queues for the sampler calls: one per sample kind, so reads of one kind never overlap
-// while different kinds run in parallel. The store asks a factory for them, so tests can run the
-// calls inline (or hold them to model a read in flight) instead of on threads.
+// Serial queues for the sampler calls: one per sample kind, so reads of one kind never overlap.
+// The store asks a factory for them, so tests can run the calls inline (or hold them to model a
+// read in flight) instead of on a thread.
 
 #include <cstddef>
 #include <deque>
@@ -31,8 +31,9 @@ class SampleQueueFactory {
   virtual std::unique_ptr<SerialQueue> makeSerialQueue(const std::string& label) = 0;
 };
 
-// One worker thread per queue, started with the first block, at a lowered priority (background
-// utility work). The thread is named after the end of the label.
+// One sampling worker thread shared by every queue of the factory, started with the first block,
+// at a lowered priority (background utility work), named "ks.sample". It runs the blocks of all
+// queues one at a time in submission order, so a kind is never read twice at once.
 //
 // Queues whose labels are in `onCallerLabels` have no thread: each block runs at once on the
 // thread that submits it. That suits readings so cheap (a kept descriptor read of a small kernel
@@ -44,8 +45,13 @@ class ThreadedQueueFactory final : public SampleQueueFactory {
   explicit ThreadedQueueFactory(std::set<std::string> onCallerLabels) : onCaller_(std::move(onCallerLabels)) {}
   std::unique_ptr<SerialQueue> makeSerialQueue(const std::string& label) override;
 
+  // The worker thread behind the threaded queues.
+  class Worker;
+
  private:
   std::set<std::string> onCaller_;
+  // Shared with the queues; the thread ends when the last of them goes.
+  std::shared_ptr<Worker> worker_;
 };
 
 // Runs every block at once on the submitting thread, unless holding is on: then blocks wait until

@@ -9,6 +9,7 @@
 #include "core/log.h"
 #include "core/runtime.h"
 #include "logic/verdict_rules.h"
+#include "store/kinds.h"
 
 namespace kovra {
 
@@ -35,18 +36,19 @@ Store::Store(SamplerSet samplers, std::shared_ptr<SettingsContract> settings, st
     sampleQueues_[kindIndex(kind)] = queueFactory_->makeSerialQueue(sampleQueueLabel(kind));
   }
   std::map<CardKind, Verdict> placeholders;
-  for (CardKind card : {CardKind::memory, CardKind::disk, CardKind::cpu, CardKind::network}) {
-    placeholders.emplace(card, MantikVerdictRules::placeholder(card));
+  for (const SampleKindRow& row : sampleKindTable()) {
+    if (row.card) placeholders.emplace(*row.card, MantikVerdictRules::placeholder(*row.card));
   }
   headline_.set(MantikVerdictRules::headline(placeholders));
   verdicts_.set(std::move(placeholders));
 }
 
 std::shared_ptr<SampleQueueFactory> Store::defaultQueueFactory() {
-  // Memory and network are what an idle tray item reads, every two seconds and every second; both
-  // are a kept-descriptor read of a small kernel file, cheaper than the thread hops around them.
-  return std::make_shared<ThreadedQueueFactory>(std::set<std::string>{
-      sampleQueueLabel(MantikSampleKind::memory), sampleQueueLabel(MantikSampleKind::network)});
+  std::set<std::string> inPlace;
+  for (const SampleKindRow& row : sampleKindTable()) {
+    if (row.readInPlace) inPlace.insert(sampleQueueLabel(row.kind));
+  }
+  return std::make_shared<ThreadedQueueFactory>(std::move(inPlace));
 }
 
 Store::~Store() {
@@ -69,11 +71,10 @@ Verdict Store::verdict(CardKind card) const {
 }
 
 const Observable<uint64_t>& Store::historyRevisionProperty(SeriesKind series) const {
-  switch (series) {
-    case SeriesKind::memoryUsed: return memoryHistoryRevision_;
-    case SeriesKind::cpuUsage: return cpuHistoryRevision_;
-    case SeriesKind::networkDownload:
-    case SeriesKind::networkUpload: return networkHistoryRevision_;
+  for (const SampleKindRow& row : sampleKindTable()) {
+    for (SeriesKind fed : row.series) {
+      if (fed == series) return this->*row.historyRevision;
+    }
   }
   return memoryHistoryRevision_;
 }
@@ -92,25 +93,19 @@ void Store::startIgnoringRunMode() {
   updateLoops();
 }
 
-bool Store::isWanted(MantikSampleKind kind) const {
-  bool panelOrWindow = isVisible(Surface::menuPanel) || isVisible(Surface::mainWindow);
-  bool netDetail = isVisible(Surface::networkDetail);
-  switch (kind) {
-    case MantikSampleKind::memory:
-    case MantikSampleKind::disk: return true;
-    case MantikSampleKind::cpu:
-    case MantikSampleKind::battery: return panelOrWindow;
-    case MantikSampleKind::network: return panelOrWindow || netDetail || settings_->menuBarShowsNetwork();
-    case MantikSampleKind::processes: {
-      if (panelOrWindow || netDetail) return true;
-      const auto& m = memory_.value();
-      return m && m->pressure &&
-             (*m->pressure == MemoryPressure::warning || *m->pressure == MemoryPressure::critical);
-    }
-    case MantikSampleKind::processNetwork: return netDetail;
+unsigned Store::wantedConditions() const {
+  unsigned holding = Wanted::always;
+  if (isVisible(Surface::menuPanel) || isVisible(Surface::mainWindow)) holding |= Wanted::panelOrWindow;
+  if (isVisible(Surface::networkDetail)) holding |= Wanted::networkDetail;
+  if (settings_->menuBarShowsNetwork()) holding |= Wanted::labelNetwork;
+  const auto& m = memory_.value();
+  if (m && m->pressure && (*m->pressure == MemoryPressure::warning || *m->pressure == MemoryPressure::critical)) {
+    holding |= Wanted::memoryPressure;
   }
-  return false;
+  return holding;
 }
+
+bool Store::isWanted(MantikSampleKind kind) const { return (sampleKindRow(kind).wantedWhen & wantedConditions()) != 0; }
 
 std::vector<MantikSampleKind> Store::runningLoops() const {
   std::vector<MantikSampleKind> kinds;
@@ -120,8 +115,10 @@ std::vector<MantikSampleKind> Store::runningLoops() const {
 
 void Store::updateLoops() {
   if (!isRunning_) return;
-  for (MantikSampleKind kind : kAllSampleKinds) {
-    bool wanted = isWanted(kind);
+  const unsigned holding = wantedConditions();
+  for (const SampleKindRow& row : sampleKindTable()) {
+    const MantikSampleKind kind = row.kind;
+    bool wanted = (row.wantedWhen & holding) != 0;
     auto it = loops_.find(kind);
     if (wanted && it == loops_.end()) {
       loops_.emplace(kind, makeLoop(kind));
@@ -174,51 +171,9 @@ void Store::setVisible(Surface surface, bool visible) {
 
 // ---- reads -----------------------------------------------------------------------------------
 
-namespace {
-
-// The sampler's answer, with anything it throws turned into an unreadable error.
-template <class Sampler>
-auto callSampler(Sampler& sampler) -> decltype(sampler.sample()) {
-  try {
-    return sampler.sample();
-  } catch (const std::exception& e) {
-    return unreadable(e.what());
-  } catch (...) {
-    return unreadable("bilinmeyen hata");
-  }
-}
-
-}  // namespace
-
-template <class Sampler, class Apply>
-void Store::readWith(MantikSampleKind kind, const std::shared_ptr<Sampler>& sampler, Apply apply, Done done) {
-  using ResultType = decltype(sampler->sample());
-  SerialQueue& queue = *sampleQueues_[kindIndex(kind)];
-  // Only the sampler call leaves the main sequence; the result comes back as a task.
-  queue.async([sampler, apply, done = std::move(done), weak = std::weak_ptr<int>(alive_), this,
-               &executor = executor_]() mutable {
-    ResultType result = sampler ? callSampler(*sampler) : ResultType(notReady());
-    executor.post([weak, this, apply, result = std::move(result), done = std::move(done)] {
-      if (!weak.lock()) return;
-      (this->*apply)(result);
-      if (done) done();
-    });
-  });
-}
-
 void Store::read(MantikSampleKind kind, Done done) {
   lastReadStart_[kind] = clock_.uptime();
-  switch (kind) {
-    case MantikSampleKind::memory: return readWith(kind, samplers_.memory, &Store::applyMemory, std::move(done));
-    case MantikSampleKind::cpu: return readWith(kind, samplers_.cpu, &Store::applyCPU, std::move(done));
-    case MantikSampleKind::network: return readWith(kind, samplers_.network, &Store::applyNetwork, std::move(done));
-    case MantikSampleKind::processes:
-      return readWith(kind, samplers_.processes, &Store::applyProcesses, std::move(done));
-    case MantikSampleKind::disk: return readWith(kind, samplers_.disk, &Store::applyDisk, std::move(done));
-    case MantikSampleKind::battery: return readWith(kind, samplers_.battery, &Store::applyBattery, std::move(done));
-    case MantikSampleKind::processNetwork:
-      return readWith(kind, samplers_.processNetwork, &Store::applyProcessNetwork, std::move(done));
-  }
+  sampleKindRow(kind).read(*this, std::move(done));
 }
 
 // ---- refresh and history ---------------------------------------------------------------------
@@ -226,9 +181,11 @@ void Store::read(MantikSampleKind kind, Done done) {
 void Store::refreshNow(Done done) { refreshFrom(0, std::move(done)); }
 
 void Store::refreshFrom(size_t position, Done done) {
-  for (; position < kAllSampleKinds.size(); ++position) {
-    MantikSampleKind kind = kAllSampleKinds[position];
-    if (kind == MantikSampleKind::processNetwork && !isVisible(Surface::networkDetail)) continue;
+  const auto& table = sampleKindTable();
+  for (; position < table.size(); ++position) {
+    const SampleKindRow& row = table[position];
+    const MantikSampleKind kind = row.kind;
+    if (!row.refreshedUnwanted && (row.wantedWhen & wantedConditions()) == 0) continue;
     if (isRunning_) {
       auto it = lastReadStart_.find(kind);
       if (it != lastReadStart_.end() && clock_.uptime() - it->second < refreshThreshold(kind)) continue;

@@ -59,8 +59,8 @@ class Store {
   Store(const Store&) = delete;
   Store& operator=(const Store&) = delete;
 
-  // One worker thread per sample kind, except memory and network, which are read on the main
-  // sequence itself.
+  // One sampling worker thread for every kind, except those whose row reads them in place, on
+  // the main sequence itself.
   static std::shared_ptr<SampleQueueFactory> defaultQueueFactory();
 
   // Begins sampling, except under tests or previews (see Runtime) or when already started.
@@ -74,8 +74,8 @@ class Store {
   bool isVisible(Surface surface) const { return visibleSurfaces_.count(surface) != 0; }
 
   // Reads every kind that is due now, one after the other, then calls `done` (if the store still
-  // exists). Kinds read less than half an interval ago are skipped while running;
-  // processNetwork only while the network detail is visible.
+  // exists). Kinds read less than half an interval ago are skipped while running; a kind whose row
+  // is not refreshed while unwanted (per-app traffic) only while it is wanted.
   void refreshNow(std::function<void()> done = {});
 
   // The points of one series from the last `seconds` (at most one hour), oldest first.
@@ -139,6 +139,7 @@ class Store {
   uint64_t scanGeneration() const { return scanGeneration_; }
 
  private:
+  friend struct StoreKinds;
   struct Loop;
   struct ScanTask {
     std::jthread thread;  // destroying it asks the scan to stop and waits for it
@@ -153,6 +154,8 @@ class Store {
     if (field.set(std::forward<V>(value))) anyChange_.notify();
   }
 
+  // The Wanted:: conditions that hold now.
+  unsigned wantedConditions() const;
   void updateLoops();
   std::shared_ptr<Loop> makeLoop(MantikSampleKind kind);
   void loopTurn(const std::shared_ptr<Loop>& loop);

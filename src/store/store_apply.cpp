@@ -9,6 +9,7 @@
 #include "logic/app_network_grouping.h"
 #include "logic/notification_text.h"
 #include "logic/verdict_rules.h"
+#include "store/kinds.h"
 #include "store/store.h"
 
 namespace kovra {
@@ -149,19 +150,10 @@ void Store::applyProcessNetwork(const SampleResult<ProcessNetworkSnapshot>& resu
 // ---- derived state ---------------------------------------------------------------------------
 
 void Store::recomputeVerdicts() {
-  double now = clock_.uptime();
-  bool sustained = cpuTracker_.isSustained(now);
-  std::optional<AppUsage> topCPU;
-  if (processes_.value()) {
-    auto top = processes_.value()->topByCPU(1);
-    if (!top.empty()) topCPU = std::move(top.front());
+  std::map<CardKind, Verdict> map;
+  for (const SampleKindRow& row : sampleKindTable()) {
+    if (row.card && row.verdict) map.emplace(*row.card, row.verdict(*this));
   }
-  std::map<CardKind, Verdict> map{
-      {CardKind::memory, MantikVerdictRules::memoryVerdict(memory_.value(), processes_.value())},
-      {CardKind::disk, MantikVerdictRules::diskVerdict(disk_.value())},
-      {CardKind::cpu, MantikVerdictRules::cpuVerdict(cpu_.value(), sustained, topCPU)},
-      {CardKind::network, MantikVerdictRules::networkVerdict(network_.value())},
-  };
   Verdict h = MantikVerdictRules::headline(map);
   publish(verdicts_, std::move(map));
   publish(headline_, std::move(h));

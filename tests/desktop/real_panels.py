@@ -26,8 +26,10 @@ HOST_PROGRAMS = {
     "trayer": ["trayer", "xfwm4"],
     "tint2": ["tint2", "xfwm4"],
     "ayatana": ["xfce4-panel", "xfwm4", "/usr/libexec/ayatana-indicator-application/ayatana-indicator-application-service"],
+    "gnome": ["gnome-shell", "Xwayland", "gdbus", "/usr/share/gnome-shell/extensions/ubuntu-appindicators@ubuntu.com"],
+    "plasma": ["plasmashell", "kwin_x11", "gdbus"],
 }
-COMMON_PROGRAMS = ["Xvfb", "dbus-daemon", "xdotool", "xwininfo", "import", "compare", "convert"]
+COMMON_PROGRAMS = ["Xvfb", "dbus-daemon", "xdotool", "xwininfo", "wmctrl", "import", "compare", "convert"]
 
 XFCE_PANEL = """<?xml version="1.0" encoding="UTF-8"?>
 <channel name="xfce4-panel" version="1.0">
@@ -78,10 +80,22 @@ def check(condition, what):
 
 class Session:
     """Xvfb, a private session bus, a window manager; everything in process groups of its own."""
+    width, height = WIDTH, HEIGHT
 
     def __init__(self, out, host):
         self.out = out
         self.host = host
+        self.start_common()
+        display_file = os.path.join(self.work, "display")
+        with open(display_file, "w") as f:
+            self.xvfb = self.spawn(["Xvfb", "-displayfd", str(f.fileno()), "-screen", "0", f"{WIDTH}x{HEIGHT}x24",
+                                    "-nolisten", "tcp", "-noreset"], "xvfb", pass_fds=(f.fileno(),))
+        self.env["DISPLAY"] = ":" + self.wait_file(display_file)
+        self.start_bus()
+        self.spawn(["xfwm4", "--compositor=off"], "xfwm4")
+        self.wait_for(lambda: "xfwm4" in self.run(["xwininfo", "-root", "-tree"]), 10)
+
+    def start_common(self):
         self.work = tempfile.mkdtemp(prefix="kovra-desktop-")
         os.chmod(self.work, 0o700)
         self.groups = []
@@ -95,18 +109,15 @@ class Session:
                         XDG_CACHE_HOME=os.path.join(home, ".cache"), XDG_DATA_HOME=os.path.join(home, ".local/share"),
                         XDG_RUNTIME_DIR=self.work, KOVRA_LOG="stderr", KOVRA_LOG_LEVEL="info", NO_AT_BRIDGE="1",
                         GTK_A11Y="none")
-        display_file = os.path.join(self.work, "display")
-        with open(display_file, "w") as f:
-            self.xvfb = self.spawn(["Xvfb", "-displayfd", str(f.fileno()), "-screen", "0", f"{WIDTH}x{HEIGHT}x24",
-                                    "-nolisten", "tcp", "-noreset"], "xvfb", pass_fds=(f.fileno(),))
-        self.env["DISPLAY"] = ":" + self.wait_file(display_file)
+        for key in ("DISPLAY", "XAUTHORITY"):
+            self.env.pop(key, None)
+
+    def start_bus(self):
         bus_file = os.path.join(self.work, "bus")
         with open(bus_file, "w") as f:
             self.spawn(["dbus-daemon", "--session", "--nofork", f"--print-address={f.fileno()}"], "bus",
                        pass_fds=(f.fileno(),))
         self.env["DBUS_SESSION_BUS_ADDRESS"] = self.wait_file(bus_file)
-        self.spawn(["xfwm4", "--compositor=off"], "xfwm4")
-        self.wait_for(lambda: "xfwm4" in self.run(["xwininfo", "-root", "-tree"]), 10)
 
     def wait_file(self, path):
         for _ in range(100):
@@ -170,6 +181,16 @@ class Session:
     def click(self, x, y, button=1):
         self.run(["xdotool", "mousemove", str(x), str(y), "click", str(button)])
 
+    def activate(self, x, y):
+        """What opens the item on this host: a left click."""
+        self.click(x, y)
+
+    def program_key(self, *keys):
+        self.key(*keys)
+
+    def close_window(self, w):
+        self.run(["wmctrl", "-i", "-c", w[0]])
+
     def key(self, *keys):
         self.run(["xdotool", "key", "--delay", "80", *keys])
 
@@ -197,6 +218,162 @@ class Session:
             if w[5] and w[3] >= 640 and w[4] >= 500:
                 return w
         return None
+
+
+GNOME_SYSTEM_BUS = """<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
+ "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
+<busconfig><type>system</type><listen>unix:path={path}</listen><auth>EXTERNAL</auth>
+<policy context="default"><allow send_destination="*" eavesdrop="true"/><allow eavesdrop="true"/><allow own="*"/>
+</policy></busconfig>
+"""
+
+GNOME_INPUT = """
+const Clutter = imports.gi.Clutter;
+if (!global._kovraTestPointer) {
+  const seat = Clutter.get_default_backend().get_default_seat();
+  global._kovraTestPointer = seat.create_virtual_device(Clutter.InputDeviceType.POINTER_DEVICE);
+  global._kovraTestKeys = seat.create_virtual_device(Clutter.InputDeviceType.KEYBOARD_DEVICE);
+}
+global._kovraClick = (x, y, button, count) => {
+  const p = global._kovraTestPointer;
+  p.notify_absolute_motion(GLib.get_monotonic_time(), x, y);
+  for (let i = 0; i < count; i++) {
+    GLib.timeout_add(0, 1 + 120 * i, () => {
+      p.notify_button(GLib.get_monotonic_time(), button, Clutter.ButtonState.PRESSED); return false; });
+    GLib.timeout_add(0, 60 + 120 * i, () => {
+      p.notify_button(GLib.get_monotonic_time(), button, Clutter.ButtonState.RELEASED); return false; });
+  }
+};
+global._kovraKey = (name) => {
+  const k = global._kovraTestKeys, v = Clutter['KEY_' + name];
+  k.notify_keyval(GLib.get_monotonic_time(), v, Clutter.KeyState.PRESSED);
+  k.notify_keyval(GLib.get_monotonic_time() + 1000, v, Clutter.KeyState.RELEASED);
+};
+'ok'
+"""
+
+
+class PlasmaSession(Session):
+    """KDE Plasma's desktop shell and KWin on Xvfb, software rendering."""
+
+    def __init__(self, out, host):
+        self.out = out
+        self.host = host
+        self.start_common()
+        display_file = os.path.join(self.work, "display")
+        with open(display_file, "w") as f:
+            self.spawn(["Xvfb", "-displayfd", str(f.fileno()), "-screen", "0", f"{WIDTH}x{HEIGHT}x24", "-nolisten",
+                        "tcp", "-noreset"], "xvfb", pass_fds=(f.fileno(),))
+        self.env["DISPLAY"] = ":" + self.wait_file(display_file)
+        self.env.update(LIBGL_ALWAYS_SOFTWARE="1", XDG_CURRENT_DESKTOP="KDE", KDE_SESSION_VERSION="5",
+                        KDE_FULL_SESSION="true")
+        self.start_bus()
+        self.spawn(["kwin_x11", "--replace"], "kwin")
+        self.spawn(["plasmashell", "--no-respawn"], "plasmashell")
+        ready = self.wait_for(lambda: "true" in self.run(
+            ["gdbus", "call", "--session", "--dest", "org.kde.StatusNotifierWatcher", "--object-path",
+             "/StatusNotifierWatcher", "--method", "org.freedesktop.DBus.Properties.Get",
+             "org.kde.StatusNotifierWatcher", "IsStatusNotifierHostRegistered"]), 60)
+        if not ready:
+            raise RuntimeError("Plasma did not start: " + self.log("plasmashell")[-2000:])
+        time.sleep(3)  # the panel draws its tray a moment after the host registers
+
+
+class GnomeSession(Session):
+    """GNOME Shell without a GPU (headless, one virtual monitor) with the AppIndicator extension, on a
+    private session bus and a stand-in system bus. The program runs on the shell's XWayland."""
+    width, height = 1280, 800
+
+    def __init__(self, out, host):
+        self.out = out
+        self.host = host
+        self.start_common()
+        system_bus = os.path.join(self.work, "system_bus")
+        conf = os.path.join(self.work, "system.conf")
+        with open(conf, "w") as f:
+            f.write(GNOME_SYSTEM_BUS.format(path=system_bus))
+        self.spawn(["dbus-daemon", f"--config-file={conf}", "--nofork"], "system-bus")
+        self.env["DBUS_SYSTEM_BUS_ADDRESS"] = "unix:path=" + system_bus
+        self.wait_for(lambda: os.path.exists(system_bus), 10)
+        keyfile = os.path.join(self.env["XDG_CONFIG_HOME"], "glib-2.0/settings/keyfile")
+        os.makedirs(os.path.dirname(keyfile))
+        with open(keyfile, "w") as f:
+            f.write("[org/gnome/shell]\nenabled-extensions=['ubuntu-appindicators@ubuntu.com']\n"
+                    "welcome-dialog-last-shown-version='999'\n")
+        self.env["GSETTINGS_BACKEND"] = "keyfile"
+        self.start_bus()
+        self.spawn(["gnome-shell", "--headless", "--virtual-monitor", f"{self.width}x{self.height}", "--unsafe-mode"],
+                   "gnome-shell")
+        ready = self.wait_for(lambda: "org.kde.StatusNotifierWatcher" in self.run(
+            ["dbus-send", "--session", "--print-reply", "--dest=org.freedesktop.DBus", "/org/freedesktop/DBus",
+             "org.freedesktop.DBus.ListNames"]), 30)
+        if not ready:
+            raise RuntimeError("GNOME Shell did not start: " + self.log("gnome-shell")[-2000:])
+        self.env["WAYLAND_DISPLAY"] = "wayland-0"
+        self.env["DISPLAY"] = self.eval("String(imports.gi.GLib.getenv('DISPLAY'))")
+        self.env["XAUTHORITY"] = self.eval("String(imports.gi.GLib.getenv('XAUTHORITY'))")
+        self.eval(GNOME_INPUT)
+        self.eval("Main.overview.hide(); 'ok'")
+        time.sleep(1)
+
+    def eval(self, script):
+        out = self.run(["gdbus", "call", "--session", "--dest", "org.gnome.Shell", "--object-path", "/org/gnome/Shell",
+                        "--method", "org.gnome.Shell.Eval", script])
+        m = re.match(r"\((true|false), '(.*)'\)\s*$", out.strip(), re.S)
+        if not m or m.group(1) != "true":
+            return None
+        value = m.group(2)
+        return value[1:-1] if value.startswith('"') and value.endswith('"') else value
+
+    def shot(self, step):
+        path = os.path.join(self.out, f"{self.host}-{step}.png")
+        self.run(["gdbus", "call", "--session", "--dest", "org.gnome.Shell", "--object-path",
+                  "/org/gnome/Shell/Screenshot", "--method", "org.gnome.Shell.Screenshot.Screenshot", "false", "false",
+                  path])
+        return path
+
+    def click(self, x, y, button=1, count=1):
+        self.eval(f"global._kovraClick({x}, {y}, {button}, {count}); 'ok'")
+        time.sleep(0.1 + 0.12 * count)
+
+    def activate(self, x, y):
+        """The extension opens the item's own menu on a click and activates the item on a double click."""
+        self.click(x, y, 1, 2)
+
+    def key(self, *keys):
+        """Keys for the shell's own menus."""
+        for k in keys:
+            self.eval(f"global._kovraKey('{k}'); 'ok'")
+            time.sleep(0.08)
+
+    def program_key(self, *keys):
+        """Keys for the program's windows, which live on XWayland."""
+        Session.key(self, *keys)
+
+    def close_window(self, w):
+        self.eval("global.get_window_actors().map(a => a.meta_window).filter(m => m.get_title() === 'Kovra' ||"
+                  " m.get_title() === 'Ayarlar').forEach(m => m.delete(global.get_current_time())); 'ok'")
+
+    def item_box(self):
+        box = self.eval("let k = Object.keys(Main.panel.statusArea).find(n => n.startsWith('appindicator-'));"
+                        "let a = k ? Main.panel.statusArea[k] : null; if (!a) 'none'; else {"
+                        "let [x, y] = a.get_transformed_position(); let [w, h] = a.get_transformed_size();"
+                        "[x, y, w, h].map(Math.round).join(' ') }")
+        if not box or box == "none" or "NaN" in box:
+            return None
+        return tuple(int(v) for v in box.split())
+
+
+def changed_box(before, after, region):
+    """The bounding box (x, y, w, h) of the pixels that differ between two screenshots in region."""
+    x0, y0, w, h = region
+    r = subprocess.run(["convert", before, after, "-crop", f"{w}x{h}+{x0}+{y0}", "+repage", "-compose", "difference",
+                        "-composite", "-threshold", "8%", "-format", "%@", "info:"], capture_output=True, text=True)
+    m = re.match(r"(\d+)x(\d+)\+(\d+)\+(\d+)", r.stdout.strip())
+    if not m:
+        return None
+    bw, bh, bx, by = map(int, m.groups())
+    return (x0 + bx, y0 + by, bw, bh) if bw > 1 and bh > 1 else None
 
 
 def icon_box(shot, region):
@@ -259,21 +436,41 @@ def panel_strip(host):
 
 def find_icon(s, host, step):
     """Waits for the program's icon to appear in the panel; returns its box on the screen."""
-    return s.wait_for(lambda: icon_box(s.shot(step), panel_strip(host)), 15)
+    if host == "plasma":
+        # Plasma's panel holds more than the tray: the icon is what changed since the program started.
+        def changed():
+            box = changed_box(s.plasma_before, s.shot(step), (0, HEIGHT - 44, WIDTH - 200, 44))  # not the clock
+            return box if box and 8 <= box[2] <= 48 else None
+        return s.wait_for(changed, 15)
+    if host == "gnome":
+        box = s.wait_for(s.item_box, 15)
+        s.shot(step)
+        # The item is the icon followed by the label: aim at the icon.
+        return (box[0], box[1], min(box[2], box[3]), box[3]) if box else None
+    # Some panels grow while the icon is embedded: wait for a box of icon size that holds still.
+    seen = []
+
+    def settled():
+        box = icon_box(s.shot(step), panel_strip(host))
+        seen.append(box)
+        return box if box and box[2] >= 8 and len(seen) >= 2 and seen[-2] == box else None
+    return s.wait_for(settled, 15)
 
 
 def run_host(binary, out, host):
     print(f"== {host}", flush=True)
-    s = Session(out, host)
+    s = {"gnome": GnomeSession, "plasma": PlasmaSession}.get(host, Session)(out, host)
     try:
         kovra = Kovra(s, binary)
+        if host == "plasma":
+            s.plasma_before = s.shot("1-before-program")
         # At login the panel and the program start together, the panel often last.
         kovra.start()
         time.sleep(3)
         s.shot("1-before-panel")
-        panel = start_panel(s, host)
+        panel = start_panel(s, host) if host not in ("gnome", "plasma") else None
         icon = find_icon(s, host, "2-icon")
-        if not check(icon is not None, f"{host}: the icon appears in a panel started 3 s after the program"):
+        if not check(icon is not None, f"{host}: the icon appears" + (" in a panel started 3 s after the program" if host not in ("gnome", "plasma") else "")):
             print(s.log("kovra")[-3000:])
             print(s.log("panel")[-2000:])
             return
@@ -283,6 +480,15 @@ def run_host(binary, out, host):
 
         if host == "ayatana":
             run_ayatana_checks(s, kovra, cx, cy)
+        elif host == "gnome":
+            run_click_checks(s, kovra, host, cx, cy)
+            run_menu_checks(s, kovra, host, cx, cy)
+            run_gnome_drop_check(s, kovra)
+            return
+        elif host == "plasma":
+            run_click_checks(s, kovra, host, cx, cy)
+            run_menu_checks(s, kovra, host, cx, cy)
+            return
         else:
             run_click_checks(s, kovra, host, cx, cy)
             run_menu_checks(s, kovra, host, cx, cy)
@@ -301,7 +507,7 @@ def run_host(binary, out, host):
 
 def run_click_checks(s, kovra, host, cx, cy):
     pid = kovra.proc.pid
-    s.click(cx, cy)
+    s.activate(cx, cy)
     opened = s.wait_for(lambda: s.panel_window(pid), 5)
     s.shot("3-click")
     if not check(opened is not None, f"{host}: a left click opens the panel"):
@@ -313,21 +519,21 @@ def run_click_checks(s, kovra, host, cx, cy):
     check(still is not None, f"{host}: the panel is still open 2 s later")
     if still:
         _, x, y, w, h, _ = still
-        check(x >= 0 and y >= 0 and x + w <= WIDTH and y + h <= HEIGHT,
-              f"{host}: the panel {w}x{h}+{x}+{y} lies wholly inside the {WIDTH}x{HEIGHT} screen")
+        check(x >= 0 and y >= 0 and x + w <= s.width and y + h <= s.height,
+              f"{host}: the panel {w}x{h}+{x}+{y} lies wholly inside the {s.width}x{s.height} screen")
         dx = max(x - cx, 0, cx - (x + w))
         dy = max(y - cy, 0, cy - (y + h))
         check(dx <= 60 and dy <= 60, f"{host}: the panel opens next to the icon ({dx}, {dy} px away)")
     # A second click on the icon closes it.
-    s.click(cx, cy)
+    s.activate(cx, cy)
     closed = s.wait_for(lambda: s.panel_window(pid) is None, 3)
     s.shot("5-second-click")
     check(closed, f"{host}: a second click closes the panel")
     time.sleep(0.5)
-    s.click(cx, cy)
+    s.activate(cx, cy)
     reopened = s.wait_for(lambda: s.panel_window(pid), 5)
     check(reopened is not None, f"{host}: a third click opens it again")
-    s.key("Escape")
+    s.program_key("Escape")
     check(s.wait_for(lambda: s.panel_window(pid) is None, 3), f"{host}: Escape closes the panel")
 
 
@@ -340,8 +546,7 @@ def menu_choose(s, host, cx, cy, downs):
 
 
 def close_window(s, w):
-    s.run(["xdotool", "windowactivate", "--sync", w[0]])
-    s.key("alt+F4")
+    s.close_window(w)
 
 
 def run_menu_checks(s, kovra, host, cx, cy):
@@ -363,6 +568,17 @@ def run_menu_checks(s, kovra, host, cx, cy):
     if not kovra.alive():
         kovra.start()  # for the panel restart check
         time.sleep(2)
+
+
+def run_gnome_drop_check(s, kovra):
+    """The extension now and then drops an item (it destroys its indicator and says so on the bus);
+    the program must register again."""
+    key = s.eval("Object.keys(Main.panel.statusArea).find(n => n.startsWith('appindicator-'))")
+    s.eval(f"Main.panel.statusArea['{key}']._indicator.destroy(); 'ok'")
+    gone = s.wait_for(lambda: s.item_box() is None, 5)
+    back = s.wait_for(s.item_box, 10)
+    s.shot("8-dropped-and-back")
+    check(gone and back is not None and kovra.alive(), "gnome: the item comes back after the extension drops it")
 
 
 def run_ayatana_checks(s, kovra, cx, cy):
@@ -398,7 +614,7 @@ def main():
         print(__doc__)
         return 2
     binary, out = os.path.abspath(sys.argv[1]), sys.argv[2]
-    hosts = sys.argv[3:] or ["xfce", "trayer", "tint2", "ayatana"]
+    hosts = sys.argv[3:] or ["xfce", "trayer", "tint2", "ayatana", "gnome", "plasma"]
     os.makedirs(out, exist_ok=True)
     runnable = []
     for host in hosts:

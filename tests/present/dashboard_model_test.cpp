@@ -39,7 +39,7 @@ TEST_F(DashboardModelTest, TextsBeforeAndAfterReadings) {
   EXPECT_EQ(model.diskTemplate, "888 GB");
   EXPECT_EQ(model.percentTemplate, "%100");
   EXPECT_EQ(model.headline().value(), (Verdict{std::nullopt, Severity::neutral, kDash}));
-  EXPECT_EQ(model.diskVerdict().value(), (Verdict{CardKind::disk, Severity::neutral, kDash}));
+  EXPECT_EQ(model.verdict(CardKind::disk).value(), (Verdict{CardKind::disk, Severity::neutral, kDash}));
   for (const auto* text : {&model.memoryUsedText(), &model.downloadText(), &model.uploadText(),
                            &model.diskFreeText(), &model.cpuText()}) {
     EXPECT_EQ(text->value(), kDash);

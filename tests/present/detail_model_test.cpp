@@ -27,13 +27,13 @@ class DetailModelTest : public testing::StoreFixture {
 
 TEST_F(DetailModelTest, VerdictPlaceholdersAndRangeResetOnCardChange) {
   ArayuzDetailModel model(*store);
-  EXPECT_EQ(model.cpuVerdict().value(), (Verdict{CardKind::cpu, Severity::neutral, kDash}));
+  EXPECT_EQ(model.verdict(CardKind::cpu).value(), (Verdict{CardKind::cpu, Severity::neutral, kDash}));
   EXPECT_EQ(model.historyRange().value(), ArayuzChartRange::tenMinutes);
   EXPECT_DOUBLE_EQ(model.historyYMax().value(), 1.0);
   EXPECT_EQ(model.historyEnd().value(), wallNow());
 
   model.activate(CardKind::memory);
-  EXPECT_EQ(model.memoryVerdict().value(), (Verdict{CardKind::memory, Severity::neutral, kDash}));
+  EXPECT_EQ(model.verdict(CardKind::memory).value(), (Verdict{CardKind::memory, Severity::neutral, kDash}));
   model.setHistoryRange(ArayuzChartRange::oneHour);
   model.activate(CardKind::memory);  // the same page again keeps the range
   EXPECT_EQ(model.historyRange().value(), ArayuzChartRange::oneHour);

@@ -7,6 +7,9 @@
 #include <condition_variable>
 #include <mutex>
 #include <optional>
+#include <set>
+#include <string>
+#include <vector>
 #include <thread>
 
 #include "core/event_loop_executor.h"
@@ -40,51 +43,32 @@ struct CallProbe {
   void leave() { --inside; }
 };
 
-// A memory sampler that, on its first call, waits until the CPU sampler has been entered: the
-// two kinds must run in parallel for this to finish quickly.
-class ProbedMemory : public MemorySampling {
+// Samplers that count their overlapping calls, each on its own probe and on one shared by all.
+template <class Contract, class Snapshot, Snapshot (*Make)()>
+class Probed : public Contract {
  public:
-  SampleResult<MemorySnapshot> sample() override {
+  explicit Probed(CallProbe& all) : all_(all) {}
+  SampleResult<Snapshot> sample() override {
     probe.enter();
-    if (probe.calls.load() == 1) {
-      std::unique_lock lock(mutex);
-      cpuEntered.wait_for(lock, std::chrono::seconds(10), [&] { return cpuSeen; });
-      parallel = cpuSeen;
-    }
+    all_.enter();
     for (int i = 0; i < 1000; ++i) std::this_thread::yield();
+    all_.leave();
     probe.leave();
-    return fakeMemorySnapshot();
-  }
-  CallProbe probe;
-  std::mutex mutex;
-  std::condition_variable cpuEntered;
-  bool cpuSeen = false;
-  bool parallel = false;
-};
-
-class ProbedCPU : public CPUSampling {
- public:
-  explicit ProbedCPU(ProbedMemory& memory) : memory_(memory) {}
-  SampleResult<CPUSnapshot> sample() override {
-    probe.enter();
-    {
-      std::lock_guard g(memory_.mutex);
-      memory_.cpuSeen = true;
-    }
-    memory_.cpuEntered.notify_all();
-    probe.leave();
-    return fakeCPUSnapshot();
+    return Make();
   }
   CallProbe probe;
 
  private:
-  ProbedMemory& memory_;
+  CallProbe& all_;
 };
+using ProbedMemory = Probed<MemorySampling, MemorySnapshot, &fakeMemorySnapshot>;
+using ProbedCPU = Probed<CPUSampling, CPUSnapshot, &fakeCPUSnapshot>;
 
-TEST(StoreThreaded, ReadsOfOneKindNeverOverlapWhileKindsRunInParallel) {
+TEST(StoreThreaded, SamplerCallsNeverOverlapAndRunOffTheMainSequence) {
   EventLoopExecutor loop;
-  auto memory = std::make_shared<ProbedMemory>();
-  auto cpu = std::make_shared<ProbedCPU>(*memory);
+  CallProbe all;
+  auto memory = std::make_shared<ProbedMemory>(all);
+  auto cpu = std::make_shared<ProbedCPU>(all);
   SamplerSet samplers = SamplerSet::simulated();
   samplers.memory = memory;
   samplers.cpu = cpu;
@@ -92,7 +76,7 @@ TEST(StoreThreaded, ReadsOfOneKindNeverOverlapWhileKindsRunInParallel) {
   auto notifier = std::make_shared<MantikRecordingNotifier>();
   bool timedOut = false;
   {
-    // Every kind on a worker of its own, so memory's read can wait for the CPU's.
+    // Every kind on the one sampling worker, memory and network too.
     Store store(samplers, settings, notifier, MantikClock::system(), 1,
                 StoreEnvironment{loop, std::make_shared<ThreadedQueueFactory>(), std::nullopt});
     store.setVisible(Surface::menuPanel, true);
@@ -121,11 +105,10 @@ TEST(StoreThreaded, ReadsOfOneKindNeverOverlapWhileKindsRunInParallel) {
     EXPECT_TRUE(store.cpu());
     EXPECT_TRUE(store.disk());
     EXPECT_GE(memory->probe.calls.load(), 2);
-  }  // destroying the store joins the sample threads
-  EXPECT_EQ(memory->probe.maxInside.load(), 1);
-  EXPECT_EQ(cpu->probe.maxInside.load(), 1);
-  EXPECT_TRUE(memory->parallel);
-  EXPECT_FALSE(memory->probe.ranOnMainThread.load());
+  }  // destroying the store joins the sampling worker
+  EXPECT_EQ(all.maxInside.load(), 1);
+  EXPECT_GE(cpu->probe.calls.load(), 1);
+  EXPECT_FALSE(all.ranOnMainThread.load());
 }
 
 TEST(StoreThreaded, ScanProgressAndResultHopToTheEventLoop) {
@@ -186,16 +169,18 @@ TEST(SampleQueues, ThreadedQueueRunsBlocksInOrderAndDropsTheRestWhenDestroyed) {
 }
 
 // The store's own queues: the two kinds an idle tray item reads run where they are submitted;
-// every other kind gets a worker thread.
-TEST(SampleQueues, DefaultQueuesReadMemoryAndNetworkInPlaceAndTheOtherKindsOnWorkers) {
+// every other kind runs on one shared sampling worker.
+TEST(SampleQueues, DefaultQueuesReadMemoryAndNetworkInPlaceAndTheOtherKindsOnOneWorker) {
   auto factory = Store::defaultQueueFactory();
   const std::thread::id caller = std::this_thread::get_id();
+  std::set<std::thread::id> workers;
+  std::vector<std::unique_ptr<SerialQueue>> queues;
   for (MantikSampleKind kind : kAllSampleKinds) {
-    auto queue = factory->makeSerialQueue(sampleQueueLabel(kind));
+    queues.push_back(factory->makeSerialQueue(sampleQueueLabel(kind)));
     std::mutex m;
     std::condition_variable cv;
     std::optional<std::thread::id> ranOn;
-    queue->async([&] {
+    queues.back()->async([&] {
       std::lock_guard g(m);
       ranOn = std::this_thread::get_id();
       cv.notify_all();
@@ -204,7 +189,52 @@ TEST(SampleQueues, DefaultQueuesReadMemoryAndNetworkInPlaceAndTheOtherKindsOnWor
     cv.wait(lock, [&] { return ranOn.has_value(); });
     const bool inPlace = kind == MantikSampleKind::memory || kind == MantikSampleKind::network;
     EXPECT_EQ(*ranOn == caller, inPlace) << rawValue(kind);
+    if (!inPlace) workers.insert(*ranOn);
   }
+  EXPECT_EQ(workers.size(), 1u);
+}
+
+// A queue that goes away waits for its running block and leaves the other queues' blocks on the
+// shared worker alone.
+TEST(SampleQueues, AQueueGoingAwayLeavesTheOtherQueuesBlocks) {
+  ThreadedQueueFactory factory;
+  auto first = factory.makeSerialQueue("com.example.Kovra.sample.a");
+  auto second = factory.makeSerialQueue("com.example.Kovra.sample.b");
+  std::mutex m;
+  std::condition_variable cv;
+  bool started = false, release = false, firstDone = false;
+  std::vector<std::string> ran;
+  first->async([&] {
+    std::unique_lock lock(m);
+    started = true;
+    cv.notify_all();
+    cv.wait(lock, [&] { return release; });
+    ran.push_back("a1");
+  });
+  second->async([&] {
+    std::lock_guard g(m);
+    ran.push_back("b1");
+    cv.notify_all();
+  });
+  {
+    std::unique_lock lock(m);
+    cv.wait(lock, [&] { return started; });
+  }
+  std::thread releaser([&] {
+    std::lock_guard g(m);
+    release = true;
+    cv.notify_all();
+  });
+  first.reset();  // waits for "a1"
+  {
+    std::lock_guard g(m);
+    firstDone = !ran.empty() && ran.front() == "a1";
+  }
+  releaser.join();
+  std::unique_lock lock(m);
+  cv.wait(lock, [&] { return ran.size() >= 2; });
+  EXPECT_TRUE(firstDone);
+  EXPECT_EQ(ran, (std::vector<std::string>{"a1", "b1"}));
 }
 
 }  // namespace

@@ -141,6 +141,21 @@ int64_t bytes(uint64_t blocks, uint64_t size) {
   return static_cast<int64_t>(out);
 }
 
+// The model of the disk that holds the device ("Samsung SSD 980 PRO 1TB"): the device's own entry
+// for a whole disk, its parent's for a partition. Absent for disks that name no model (virtual ones).
+std::optional<std::string> diskModel(const std::string& sysBlock, dev_t device) {
+  const std::string entry = sysBlock + "/" + std::to_string(major(device)) + ":" + std::to_string(minor(device));
+  for (const char* model : {"/device/model", "/../device/model"}) {
+    std::string text;
+    if (linuxfs::readWholeFile(entry + model, text) != 0) continue;
+    while (!text.empty() && (text.back() == '\n' || text.back() == ' ' || text.back() == '\t')) text.pop_back();
+    size_t start = 0;
+    while (start < text.size() && text[start] == ' ') ++start;
+    if (start < text.size()) return text.substr(start);
+  }
+  return std::nullopt;
+}
+
 std::optional<std::string> realPath(const std::string& path) {
   char resolved[PATH_MAX];
   if (::realpath(path.c_str(), resolved) == nullptr) return std::nullopt;
@@ -195,7 +210,10 @@ void LinuxDiskVolumePlatform::lookUpNames(const std::string& home, dev_t device)
   // A label link points at the block device; it matches when that device is the one the home
   // folder lives on, or the one the mount names as its source.
   DIR* dir = ::opendir(paths_.byLabel.c_str());
-  if (dir == nullptr) return;
+  if (dir == nullptr) {
+    label_ = diskModel(paths_.sysBlock, device);
+    return;
+  }
   const std::optional<std::string> source =
       mount && !mount->source.empty() && mount->source.front() == '/' ? realPath(mount->source) : std::nullopt;
   while (const dirent* e = ::readdir(dir)) {
@@ -212,6 +230,8 @@ void LinuxDiskVolumePlatform::lookUpNames(const std::string& home, dev_t device)
     }
   }
   ::closedir(dir);
+  // Without a label the disk's model says more than a mount point ("/") does.
+  if (!label_) label_ = diskModel(paths_.sysBlock, device);
 }
 
 }  // namespace kovra

@@ -36,6 +36,7 @@ class LinuxDiskVolumePlatform : public DiskVolumePlatform {
     std::string home;  // empty: $HOME, else the password database's entry
     std::string mountinfo = "/proc/self/mountinfo";
     std::string byLabel = "/dev/disk/by-label";
+    std::string sysBlock = "/sys/dev/block";  // block devices by "major:minor", for the disk's model
   };
   LinuxDiskVolumePlatform();
   explicit LinuxDiskVolumePlatform(Paths paths);
@@ -52,6 +53,7 @@ class LinuxDiskVolumePlatform : public DiskVolumePlatform {
   // The names belong to a device; they are looked up again only when the home folder moves to
   // another one.
   std::optional<dev_t> namedDevice_;
+  // The file system's label, else the model of the disk it lives on.
   std::optional<std::string> label_;
   std::optional<std::string> mountPoint_;
 };

@@ -13,8 +13,6 @@
 namespace kovra::ui {
 namespace {
 
-QColor genericTint() { return secondaryTextColor(QApplication::palette()); }
-
 // The Icon= value of a desktop entry's main group; empty when there is none. Entries are small;
 // anything larger than this is not a desktop entry.
 QString desktopIconValue(const QString& entryPath) {
@@ -111,7 +109,7 @@ QIcon IconCache::fetchAppIcon(const QString& value) const {
       if (!themed.isNull()) return themed;
     }
   }
-  return symbolIcon("app", genericTint());
+  return adaptiveSymbolIcon("app");
 }
 
 QIcon IconCache::fetchFileIcon(const QString& path) const {
@@ -124,7 +122,7 @@ QIcon IconCache::fetchFileIcon(const QString& path) const {
     if (themed.isNull()) themed = QIcon::fromTheme(mime.genericIconName());
     if (!themed.isNull()) return themed;
   }
-  return symbolIcon(folder ? "folder" : "doc", genericTint());
+  return adaptiveSymbolIcon(folder ? "folder" : "doc");
 }
 
 }  // namespace kovra::ui

@@ -140,4 +140,10 @@ QIcon symbolIcon(std::string_view name, const QColor& tint) {
   return QIcon(new SymbolIconEngine(std::string(name), tint));
 }
 
+QIcon adaptiveSymbolIcon(std::string_view name) {
+  QIcon icon = symbolIcon(name, QColor(128, 128, 128));
+  icon.setIsMask(true);
+  return icon;
+}
+
 }  // namespace kovra::ui

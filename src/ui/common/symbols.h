@@ -15,6 +15,8 @@ namespace kovra::ui {
 QPixmap symbolPixmap(std::string_view name, const QColor& tint, int px, qreal dpr = 1.0);
 // An icon that draws the symbol in `tint` at whatever size it is asked for; disabled icons fade.
 QIcon symbolIcon(std::string_view name, const QColor& tint);
+// The symbol as a mask icon: views that show it tint it from their palette (see tint.h).
+QIcon adaptiveSymbolIcon(std::string_view name);
 // Whether a drawing with this name exists (otherwise the fallback is drawn).
 bool hasSymbol(std::string_view name);
 

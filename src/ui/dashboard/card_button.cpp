@@ -17,6 +17,9 @@ CardButton::CardButton(ArayuzCardSize size, QWidget* parent) : QAbstractButton(p
   setAttribute(Qt::WA_Hover);
   setAccessibleDescription(qstr(localized("Ayrıntıları açar", "Kart ipucu")));
   setCursor(Qt::PointingHandCursor);
+  // A surface, not a push button: its texts take the window text colours like the pages' texts.
+  setBackgroundRole(QPalette::Window);
+  setForegroundRole(QPalette::WindowText);
 }
 
 void CardButton::setClickable(bool clickable) {

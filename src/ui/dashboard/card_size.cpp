@@ -17,9 +17,8 @@ CardMetrics CardMetrics::of(ArayuzCardSize size) {
   CardMetrics m;
   m.size = size;
   if (size == ArayuzCardSize::compact) {
-    m.padding = 10;
-    m.spacing = 5;
-    m.radius = 8;
+    m.padding = Look::kGap3;
+    m.spacing = Look::kGap1;
     m.symbolPx = 14;
     m.sparkHeight = 26;
   }

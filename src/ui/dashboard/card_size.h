@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "ui/common/look.h"
+
 namespace kovra::ui {
 
 enum class ArayuzCardSize { full, compact };
@@ -15,9 +17,9 @@ enum class ArayuzCardSize { full, compact };
 // Fonts and spacings of one size, derived from the widget's own font.
 struct CardMetrics {
   ArayuzCardSize size = ArayuzCardSize::full;
-  int padding = 14;
-  int spacing = 8;
-  int radius = 10;
+  int padding = Look::kGap4;
+  int spacing = Look::kGap2;
+  int radius = Look::kRadius;
   int symbolPx = 16;
   int sparkHeight = 40;
 

@@ -9,35 +9,11 @@
 #include "ui/dashboard/label_style.h"
 #include "ui/dashboard/sparkline_view.h"
 #include "ui/dashboard/status_badge_view.h"
-#include "ui/dashboard/value_views.h"
 
 namespace kovra::ui {
-namespace {
-
-QWidget* makeValueArea(CardKind card, const ArayuzDashboardModel& model, const CardMetrics& m, QWidget* parent) {
-  switch (card) {
-    case CardKind::memory: return new MemoryValueView(model, m, parent);
-    case CardKind::network: return new NetworkValueView(model, m, parent);
-    case CardKind::disk: return new DiskValueView(model, m, parent);
-    case CardKind::cpu: return new CPUValueView(model, m, parent);
-  }
-  return new QWidget(parent);
-}
-
-std::optional<ArayuzSparkKind> sparkKind(CardKind card) {
-  switch (card) {
-    case CardKind::memory: return ArayuzSparkKind::memory;
-    case CardKind::network: return ArayuzSparkKind::network;
-    case CardKind::cpu: return ArayuzSparkKind::cpu;
-    case CardKind::disk: return std::nullopt;
-  }
-  return std::nullopt;
-}
-
-}  // namespace
-
-CardView::CardView(CardKind card, const ArayuzDashboardModel& model, ArayuzCardSize size, QWidget* parent)
-    : CardButton(size, parent), card_(card) {
+CardView::CardView(const CardRow& row, const ArayuzDashboardModel& model, ArayuzCardSize size, QWidget* parent)
+    : CardButton(size, parent), card_(row.card) {
+  const CardKind card = row.card;
   const CardMetrics& m = metrics();
   const QString title = qstr(ArayuzCardInfo::title(card));
   setText(title);
@@ -57,20 +33,26 @@ CardView::CardView(CardKind card, const ArayuzDashboardModel& model, ArayuzCardS
   header->addWidget(badge_);
   layout->addLayout(header);
 
-  valueArea_ = makeValueArea(card, model, m, this);
-  layout->addWidget(valueArea_);
-
-  if (auto kind = sparkKind(card)) {
+  // The cards of a row share their height; what they have spare goes between the value area and
+  // the bottom part (sparkline or bar, then the verdict in a box of two lines), so the sparklines
+  // of a row line up and a card without one has its bar on the same line.
+  valueArea_ = row.valueArea(model, m, this);
+  if (const auto& kind = row.spark) {
+    layout->addWidget(valueArea_);
+    layout->addStretch(1);
     spark_ = new SparklineView(m.sparkHeight, this);
     spark_->setSegments(model.spark(*kind).value());
     layout->addWidget(spark_);
     tokens_.push_back(
         model.spark(*kind).subscribe([this](const std::vector<ArayuzSparkSegment>& s) { spark_->setSegments(s); }));
+  } else {
+    layout->addWidget(valueArea_, 1);
   }
-  layout->addStretch(1);
 
   verdict_ = makeLabel(QString(), m.bodyFont(font()), this);
   verdict_->setWordWrap(true);
+  verdict_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  verdict_->setMinimumHeight(2 * verdict_->fontMetrics().lineSpacing());
   verdict_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
   layout->addWidget(verdict_);
 

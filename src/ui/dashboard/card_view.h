@@ -1,12 +1,13 @@
 #pragma once
-// One dashboard card as a button: title and status badge, the card's value area, for memory,
-// network and CPU a sparkline of the last minute, and the verdict sentence at the bottom.
+// One dashboard card as a button: title and status badge, the value area its row builds, the
+// sparkline of the last minute when its row names one, and the verdict sentence at the bottom.
 
 #include <vector>
 
 #include "core/records.h"
 #include "logic/observable.h"
 #include "ui/dashboard/card_button.h"
+#include "ui/dashboard/card_row.h"
 
 class QLabel;
 
@@ -23,7 +24,7 @@ class CardView : public CardButton {
   Q_OBJECT
 
  public:
-  CardView(CardKind card, const ArayuzDashboardModel& model, ArayuzCardSize size, QWidget* parent = nullptr);
+  CardView(const CardRow& row, const ArayuzDashboardModel& model, ArayuzCardSize size, QWidget* parent = nullptr);
 
   CardKind card() const { return card_; }
   StatusBadgeView* badge() const { return badge_; }

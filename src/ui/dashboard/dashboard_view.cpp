@@ -10,23 +10,22 @@
 
 namespace kovra::ui {
 
-CardGridView::CardGridView(const ArayuzDashboardModel& model, ArayuzCardSize size, int spacing, QWidget* parent)
+CardGridView::CardGridView(CardRows cards, const ArayuzDashboardModel& model, ArayuzCardSize size, int spacing,
+                           QWidget* parent)
     : QWidget(parent) {
   auto* grid = new QGridLayout(this);
   grid->setContentsMargins(0, 0, 0, 0);
   grid->setSpacing(spacing);
-  for (size_t i = 0; i < kAllCardKinds.size(); ++i) {
-    auto* card = new CardView(kAllCardKinds[i], model, size, this);
+  for (size_t i = 0; i < cards.size(); ++i) {
+    auto* card = new CardView(cards[i], model, size, this);
     grid->addWidget(card, static_cast<int>(i / 2), static_cast<int>(i % 2));
     connect(card, &CardView::cardSelected, this, &CardGridView::cardSelected);
-    cards_[i] = card;
+    cards_.push_back(card);
   }
   grid->setColumnStretch(0, 1);
   grid->setColumnStretch(1, 1);
   // The first column leads keyboard focus through the grid row by row.
-  setTabOrder(cards_[0], cards_[1]);
-  setTabOrder(cards_[1], cards_[2]);
-  setTabOrder(cards_[2], cards_[3]);
+  for (size_t i = 1; i < cards_.size(); ++i) setTabOrder(cards_[i - 1], cards_[i]);
 }
 
 CardView* CardGridView::card(CardKind kind) const {
@@ -35,7 +34,7 @@ CardView* CardGridView::card(CardKind kind) const {
   return nullptr;
 }
 
-DashboardView::DashboardView(Store&, ArayuzDashboardModel& model, ArayuzCardSize size, QWidget* parent)
+DashboardView::DashboardView(Store&, ArayuzDashboardModel& model, CardRows cards, ArayuzCardSize size, QWidget* parent)
     : QWidget(parent) {
   setObjectName(QStringLiteral("dashboard"));
   const bool compact = size == ArayuzCardSize::compact;
@@ -45,7 +44,7 @@ DashboardView::DashboardView(Store&, ArayuzDashboardModel& model, ArayuzCardSize
   layout->setContentsMargins(padding, padding, padding, padding);
   layout->setSpacing(spacing);
   headline_ = new StoreHeadlineBandView(model, size, true, this);
-  grid_ = new CardGridView(model, size, spacing, this);
+  grid_ = new CardGridView(cards, model, size, spacing, this);
   battery_ = new BatteryStripView(model, size, this);
   layout->addWidget(headline_);
   layout->addWidget(grid_);

@@ -4,9 +4,10 @@
 
 #include <QWidget>
 
-#include <array>
+#include <vector>
 
 #include "core/records.h"
+#include "ui/dashboard/card_row.h"
 #include "ui/dashboard/card_size.h"
 
 class QGridLayout;
@@ -22,19 +23,21 @@ class BatteryStripView;
 class CardView;
 class StoreHeadlineBandView;
 
-// The 2×2 grid of cards alone (the menu panel lays out its own stack around it).
+// The grid of cards alone, two to a row in the order of their rows (the menu panel lays out its
+// own stack around it).
 class CardGridView : public QWidget {
   Q_OBJECT
 
  public:
-  CardGridView(const ArayuzDashboardModel& model, ArayuzCardSize size, int spacing, QWidget* parent = nullptr);
+  CardGridView(CardRows cards, const ArayuzDashboardModel& model, ArayuzCardSize size, int spacing,
+               QWidget* parent = nullptr);
   CardView* card(CardKind kind) const;
 
  signals:
   void cardSelected(kovra::CardKind card);
 
  private:
-  std::array<CardView*, 4> cards_{};
+  std::vector<CardView*> cards_;
 };
 
 // At full size the dashboard needs about 700 px of height at the narrowest window width; the
@@ -43,7 +46,8 @@ class DashboardView : public QWidget {
   Q_OBJECT
 
  public:
-  DashboardView(Store& store, ArayuzDashboardModel& model, ArayuzCardSize size, QWidget* parent = nullptr);
+  DashboardView(Store& store, ArayuzDashboardModel& model, CardRows cards, ArayuzCardSize size,
+                QWidget* parent = nullptr);
 
   StoreHeadlineBandView* headline() const { return headline_; }
   CardView* card(CardKind kind) const { return grid_->card(kind); }

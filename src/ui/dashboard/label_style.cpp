@@ -2,6 +2,8 @@
 
 #include <QFontMetrics>
 
+#include "ui/common/tint.h"
+
 
 namespace kovra::ui {
 
@@ -9,8 +11,7 @@ QLabel* makeLabel(const QString& text, const QFont& font, QWidget* parent, bool 
   auto* label = new QLabel(text, parent);
   label->setTextFormat(Qt::PlainText);
   label->setFont(font);
-  // The placeholder role is the theme's dimmed text colour and follows palette changes by itself.
-  if (secondary) label->setForegroundRole(QPalette::PlaceholderText);
+  if (secondary) setTone(label, Tone::secondary);
   return label;
 }
 

@@ -9,6 +9,7 @@
 #include "core/format.h"
 #include "core/localize.h"
 #include "ui/common/colors.h"
+#include "ui/common/tint.h"
 #include "ui/dashboard/card_size.h"
 
 namespace kovra::ui {
@@ -101,7 +102,7 @@ MemoryBarView::MemoryBarView(bool showsLegend, int barHeight, QWidget* parent)
   layout->setContentsMargins(0, 0, 0, 0);
   layout->setSpacing(6);
   if (showsLegend_) {
-    auto* title = new QLabel(qstr(localized("Bellek dağılımı", "Bellek çubuğu")), this);
+    auto* title = title_ = new QLabel(qstr(localized("Bellek dağılımı", "Bellek çubuğu")), this);
     QFont f = title->font();
     f.setPointSizeF(f.pointSizeF() * 0.88);
     f.setWeight(QFont::DemiBold);
@@ -135,7 +136,7 @@ MemoryBarView::MemoryBarView(bool showsLegend, int barHeight, QWidget* parent)
                                  this);
     cacheLine->setFont(caption);
     cacheLine->setWordWrap(true);
-    cacheLine->setForegroundRole(QPalette::PlaceholderText);
+    setTone(cacheLine, Tone::secondary);
     layout->addWidget(cacheLine);
   }
   setMemory(std::nullopt);
@@ -145,7 +146,7 @@ int MemoryBarView::twoColumnWidth() const {
   int names = 0;
   for (const auto& cells : legendCells_) names = std::max(names, cells[1]->sizeHint().width());
   const int perColumn = legendCells_[0][0]->width() + 6 + names + 6 + legendCells_[0][2]->minimumWidth();
-  return 2 * perColumn + 6 + 12;
+  return 2 * perColumn + 6 + 24;
 }
 
 void MemoryBarView::arrangeLegend(bool twoColumns) {
@@ -165,8 +166,9 @@ void MemoryBarView::arrangeLegend(bool twoColumns) {
     legend_->addWidget(legendCells_[i][1], row, col + 1);
     legend_->addWidget(legendCells_[i][2], row, col + 2);
   }
-  legend_->setColumnStretch(twoColumns ? 3 : 1, 1);
-  if (twoColumns) legend_->setColumnMinimumWidth(3, 12);
+  // The second pair follows the first at a fixed gap; what is left stays at the end of the line.
+  legend_->setColumnStretch(twoColumns ? 7 : 3, 1);
+  if (twoColumns) legend_->setColumnMinimumWidth(3, 24);
   // The card grows or shrinks with the legend.
   for (QWidget* w = this; w; w = w->parentWidget()) {
     w->updateGeometry();
@@ -180,6 +182,10 @@ void MemoryBarView::resizeEvent(QResizeEvent* event) {
 }
 
 QWidget* MemoryBarView::bar() const { return strip_; }
+
+void MemoryBarView::hideTitle() {
+  if (title_) title_->hide();
+}
 
 void MemoryBarView::setMemory(const std::optional<MemorySnapshot>& memory) {
   if (initialised_ && memory == memory_) return;

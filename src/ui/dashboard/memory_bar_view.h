@@ -34,6 +34,8 @@ class MemoryBarView : public QWidget {
 
   void setMemory(const std::optional<MemorySnapshot>& memory);
   QWidget* bar() const;
+  // Inside a section that already names it, the legend goes without its own title.
+  void hideTitle();
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
@@ -44,6 +46,7 @@ class MemoryBarView : public QWidget {
   int twoColumnWidth() const;
 
   bool showsLegend_;
+  QLabel* title_ = nullptr;
   QGridLayout* legend_ = nullptr;
   std::array<std::array<QWidget*, 3>, 4> legendCells_{};
   std::optional<bool> twoColumns_;

@@ -8,25 +8,30 @@
 
 #include "core/localize.h"
 #include "present/dashboard_model.h"
+#include "present/palette.h"
+#include "ui/common/colors.h"
 #include "ui/common/symbols.h"
+#include "ui/common/tint.h"
 #include "ui/dashboard/battery_strip_view.h"
 #include "ui/dashboard/dashboard_view.h"
 #include "ui/dashboard/headline_band_view.h"
 
 namespace kovra::ui {
 
-MenuPanelContent::MenuPanelContent(Store&, ArayuzDashboardModel& model, QWidget* parent) : QWidget(parent) {
+MenuPanelContent::MenuPanelContent(Store&, ArayuzDashboardModel& model, CardRows cards, QWidget* parent) : QWidget(parent) {
   setObjectName(QStringLiteral("menu-panel-content"));
   setFixedWidth(kWidth);
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(12, 12, 12, 12);
   layout->setSpacing(10);
   headline_ = new StoreHeadlineBandView(model, ArayuzCardSize::compact, true, this);
-  grid_ = new CardGridView(model, ArayuzCardSize::compact, 10, this);
+  grid_ = new CardGridView(cards, model, ArayuzCardSize::compact, 10, this);
   battery_ = new BatteryStripView(model, ArayuzCardSize::compact, this);
   auto* divider = new QFrame(this);
   divider->setFrameShape(QFrame::HLine);
-  divider->setFrameShadow(QFrame::Sunken);
+  divider->setFrameShadow(QFrame::Plain);
+  divider->setFixedHeight(1);
+  setTextColor(divider, [](const QPalette& p) { return paletteColor(ArayuzPalette::cardBorder, p); });
   layout->addWidget(headline_);
   layout->addWidget(grid_);
   layout->addWidget(battery_);

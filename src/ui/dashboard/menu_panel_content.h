@@ -5,6 +5,7 @@
 #include <QWidget>
 
 #include "core/records.h"
+#include "ui/dashboard/card_row.h"
 
 class QPushButton;
 
@@ -25,7 +26,7 @@ class MenuPanelContent : public QWidget {
  public:
   static constexpr int kWidth = 420;
 
-  MenuPanelContent(Store& store, ArayuzDashboardModel& model, QWidget* parent = nullptr);
+  MenuPanelContent(Store& store, ArayuzDashboardModel& model, CardRows cards, QWidget* parent = nullptr);
 
   StoreHeadlineBandView* headline() const { return headline_; }
   CardGridView* cards() const { return grid_; }

@@ -48,6 +48,8 @@ void StatusBadgeView::restyle() {
   }
   const QColor colour = paletteColor(style->colour, palette());
   symbol_->setPixmap(symbolPixmap(style->symbol, colour, symbolPx_, devicePixelRatioF()));
+  // Inside a button (the cards) a label would draw in the button text colour: name the role.
+  label_->setForegroundRole(QPalette::WindowText);
   QPalette pal = label_->palette();
   pal.setColor(QPalette::WindowText, colour);
   label_->setPalette(pal);

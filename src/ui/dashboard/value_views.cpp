@@ -13,7 +13,9 @@
 #include "present/palette.h"
 #include "ui/common/colors.h"
 #include "ui/common/icon_cache.h"
+#include "ui/common/look.h"
 #include "ui/common/symbols.h"
+#include "ui/common/tint.h"
 #include "ui/dashboard/eliding_label.h"
 #include "ui/dashboard/fill_bar_view.h"
 #include "ui/dashboard/label_style.h"
@@ -97,16 +99,13 @@ NetworkValueView::NetworkValueView(const ArayuzDashboardModel& model, const Card
   tokens_.push_back(model.connection().subscribe([this](const ArayuzConnectionInfo&) { updateConnection(); }));
 }
 
-void NetworkValueView::changeEvent(QEvent* event) {
-  QWidget::changeEvent(event);
-  if (event->type() == QEvent::PaletteChange) updateArrows();
-}
+void NetworkValueView::changeEvent(QEvent* event) { QWidget::changeEvent(event); }
 
 void NetworkValueView::updateArrows() {
-  downArrow_->setPixmap(symbolPixmap("arrow.down", paletteColor(ArayuzPalette::download, palette()),
-                                     downArrow_->width(), devicePixelRatioF()));
-  upArrow_->setPixmap(
-      symbolPixmap("arrow.up", paletteColor(ArayuzPalette::upload, palette()), upArrow_->width(), devicePixelRatioF()));
+  showSymbol(downArrow_, "arrow.down", [](const QPalette& p) { return paletteColor(ArayuzPalette::download, p); },
+             downArrow_->width());
+  showSymbol(upArrow_, "arrow.up", [](const QPalette& p) { return paletteColor(ArayuzPalette::upload, p); },
+             upArrow_->width());
 }
 
 void NetworkValueView::updateConnection() {
@@ -138,6 +137,8 @@ DiskValueView::DiskValueView(const ArayuzDashboardModel& model, const CardMetric
   total_ = makeLabel(qstr(model.diskTotalLine().value()), metrics.captionFont(font()), this, true);
   layout->addWidget(free_);
   layout->addWidget(total_);
+  // The usage bar sits at the bottom of the card, level with the sparkline beside it.
+  layout->addStretch(1);
   layout->addSpacing(metrics.compact() ? 4 : 8);
   auto* titleRow = new QHBoxLayout;
   auto* title = makeLabel(qstr(localized("Doluluk", "Disk kartı")), metrics.captionFont(font()), this, true);
@@ -155,7 +156,7 @@ DiskValueView::DiskValueView(const ArayuzDashboardModel& model, const CardMetric
   tokens_.push_back(model.diskFreeText().subscribe([this](const std::string& s) { setTextIfChanged(free_, qstr(s)); }));
   tokens_.push_back(model.diskTotalLine().subscribe([this](const std::string& s) { setTextIfChanged(total_, qstr(s)); }));
   tokens_.push_back(model.diskUsedFraction().subscribe([this](const std::optional<double>&) { updateFill(); }));
-  tokens_.push_back(model.diskVerdict().subscribe([this](const Verdict&) { updateFill(); }));
+  tokens_.push_back(model.verdict(CardKind::disk).subscribe([this](const Verdict&) { updateFill(); }));
 }
 
 void DiskValueView::changeEvent(QEvent* event) {
@@ -172,7 +173,7 @@ void DiskValueView::updateFill() {
   }
   setTextIfChanged(percent_, text);
   bar_->setFraction(used.value_or(0));
-  bar_->setColor(severityColor(model_.diskVerdict()->severity, palette()));
+  bar_->setColor(severityColor(model_.verdict(CardKind::disk)->severity, palette()));
   bar_->setAccessibleDescription(text);
 }
 
@@ -187,8 +188,9 @@ CPUValueView::CPUValueView(const ArayuzDashboardModel& model, const CardMetrics&
   usage_ = makeLabel(qstr(model.cpuText().value()), metrics.bigFont(font()), this);
   fixToWidest(usage_, qstr(model.percentTemplate));
   auto* inUse = makeLabel(qstr(localized("kullanımda", "İşlemci kartı")), metrics.bodyFont(font()), this, true);
-  figureRow->addWidget(usage_, 0, Qt::AlignBaseline);
-  figureRow->addWidget(inUse, 0, Qt::AlignBaseline);
+  alignBaselines(usage_, inUse);
+  figureRow->addWidget(usage_, 0, Qt::AlignTop);
+  figureRow->addWidget(inUse, 0, Qt::AlignTop);
   figureRow->addStretch(1);
   layout->addLayout(figureRow);
   layout->addSpacing(metrics.compact() ? 2 : 6);
@@ -238,9 +240,11 @@ void CPUValueView::setApps(const std::vector<ArayuzTopApp>& apps) {
     const std::string iconKey = app.kind == AppGroupKind::app ? app.bundlePath.value_or(std::string()) : "system";
     if (iconKey != r.iconKey || r.icon->pixmap().isNull()) {
       r.iconKey = iconKey;
-      const QIcon icon = app.kind == AppGroupKind::app ? IconCache::shared().appIconForEntry(app.bundlePath)
-                                                       : symbolIcon("gearshape", secondaryTextColor(palette()));
-      r.icon->setPixmap(icon.pixmap(QSize(iconPx, iconPx), devicePixelRatioF()));
+      // Symbols (the gear of system groups, the generic app) are tinted for the palette in use.
+      showIcon(r.icon,
+               app.kind == AppGroupKind::app ? IconCache::shared().appIconForEntry(app.bundlePath)
+                                             : adaptiveSymbolIcon("gearshape"),
+               iconPx);
     }
     r.row->setVisible(true);
   }

@@ -20,6 +20,8 @@
 #include "ui/common/colors.h"
 #include "ui/common/icon_cache.h"
 #include "ui/common/symbols.h"
+#include "ui/common/look.h"
+#include "ui/common/tint.h"
 #include "ui/pages/confirmation.h"
 #include "ui/pages/detail_components.h"
 #include "ui/pages/page_style.h"
@@ -33,11 +35,12 @@ namespace {
 
 constexpr int kIconSize = 20;
 constexpr int kValueWidthChars = 9;
+constexpr int kBarWidth = 140;
 
 QString inQuotes(const std::string& name) { return QString::fromUtf8("“") + qs(name) + QString::fromUtf8("”"); }
 
 QIcon iconForApp(const AppUsage& app) {
-  if (app.kind == AppGroupKind::system || !app.bundlePath) return symbolIcon("gearshape", QColor(128, 128, 128));
+  if (app.kind == AppGroupKind::system || !app.bundlePath) return adaptiveSymbolIcon("gearshape");
   return IconCache::shared().appIconForEntry(app.bundlePath);
 }
 
@@ -45,16 +48,18 @@ void passClicksThrough(QWidget* w) { w->setAttribute(Qt::WA_TransparentForMouseE
 
 QPushButton* makeDestructiveButton(const QString& text, bool prominent, QWidget* parent) {
   auto* b = new QPushButton(text, parent);
-  const QColor red = paletteColor(ArayuzPalette::critical, b->palette());
   if (prominent) {
-    b->setStyleSheet(QString("QPushButton { background: %1; color: white; border: none; border-radius: 5px;"
-                             " padding: 4px 12px; font-weight: 600; }"
+    // White on the critical red, in the program's button shape, whatever the style.
+    const QColor red = paletteColor(ArayuzPalette::critical, b->palette());
+    b->setMinimumHeight(Look::kButtonHeight);
+    b->setStyleSheet(QString("QPushButton { background: %1; color: white; border: none; border-radius: %3px;"
+                             " padding: 4px %4px; font-weight: 600; }"
                              "QPushButton:pressed { background: %2; }")
-                         .arg(red.name(), red.darker(120).name()));
+                         .arg(red.name(), red.darker(120).name())
+                         .arg(Look::kRadius)
+                         .arg(Look::kButtonPadding));
   } else {
-    QPalette p = b->palette();
-    p.setColor(QPalette::ButtonText, red);
-    b->setPalette(p);
+    setTextColor(b, [](const QPalette& p) { return paletteColor(ArayuzPalette::critical, p); });
   }
   return b;
 }
@@ -65,6 +70,9 @@ QPushButton* makeDestructiveButton(const QString& text, bool prominent, QWidget*
 
 AppRowButton::AppRowButton(QWidget* parent) : QAbstractButton(parent) {
   setFocusPolicy(Qt::StrongFocus);
+  // A row, not a push button: its texts take the window text colours.
+  setBackgroundRole(QPalette::Window);
+  setForegroundRole(QPalette::WindowText);
   setAccessibleDescription(qs(localized("Alt süreçleri gösterir ya da gizler")));
   auto* row = new QHBoxLayout(this);
   row->setContentsMargins(6, 5, 6, 5);
@@ -82,7 +90,7 @@ AppRowButton::AppRowButton(QWidget* parent) : QAbstractButton(parent) {
   value_->setFixedSize(value_->fontMetrics().horizontalAdvance(QString(kValueWidthChars, QChar('8'))),
                        value_->fontMetrics().height());
   bar_ = new ProportionBarView(0.0, ArayuzPalette::memoryApps, 6, this);
-  bar_->setFixedWidth(140);
+  bar_->setFixedWidth(kBarWidth);
   for (QWidget* w : {static_cast<QWidget*>(chevron_), static_cast<QWidget*>(icon_), static_cast<QWidget*>(name_),
                      static_cast<QWidget*>(value_), static_cast<QWidget*>(bar_)}) {
     passClicksThrough(w);
@@ -99,15 +107,12 @@ QSize AppRowButton::sizeHint() const { return layout()->sizeHint(); }
 void AppRowButton::setContent(const QIcon& icon, const QString& name, const QString& value, double fraction,
                               bool expanded) {
   if (!hasIcon_) {
-    icon_->setPixmap(icon.pixmap(kIconSize, kIconSize));
+    showIcon(icon_, icon, kIconSize);
     hasIcon_ = true;
   }
   if (expanded_ != expanded) {
     expanded_ = expanded;
-    QPixmap chevron = symbolPixmap("chevron.right", secondaryTextColor(palette()), 12, devicePixelRatioF());
-    if (expanded) chevron = chevron.transformed(QTransform().rotate(90), Qt::SmoothTransformation);
-    chevron.setDevicePixelRatio(devicePixelRatioF());
-    chevron_->setPixmap(chevron);
+    drawChevron();
   }
   pending_.reset();
   if (name_->text() != name || value_->text() != value) {
@@ -117,6 +122,18 @@ void AppRowButton::setContent(const QIcon& icon, const QString& name, const QStr
   }
   setAccessibleLine(name, value);
   bar_->setFraction(fraction);
+}
+
+void AppRowButton::drawChevron() {
+  QPixmap chevron = symbolPixmap("chevron.right", secondaryTextColor(palette()), 12, devicePixelRatioF());
+  if (expanded_.value_or(false)) chevron = chevron.transformed(QTransform().rotate(90), Qt::SmoothTransformation);
+  chevron.setDevicePixelRatio(devicePixelRatioF());
+  chevron_->setPixmap(chevron);
+}
+
+void AppRowButton::changeEvent(QEvent* event) {
+  QAbstractButton::changeEvent(event);
+  if (event->type() == QEvent::PaletteChange && expanded_) drawChevron();
 }
 
 void AppRowButton::setAccessibleLine(const QString& name, const QString& value) {
@@ -174,7 +191,9 @@ AppRowView::AppRowView(ArayuzAppMetric metric, const std::string& id, QWidget* p
 
   details_ = new QWidget(this);
   auto* detailColumn = new QVBoxLayout(details_);
-  detailColumn->setContentsMargins(46, 2, 6, 8);
+  // Under the name on the left; on the right the process values end where the app's value ends,
+  // before the bar.
+  detailColumn->setContentsMargins(46, 2, 6 + 8 + kBarWidth, 8);
   detailColumn->setSpacing(6);
   processGrid_ = new QGridLayout();
   processGrid_->setHorizontalSpacing(12);
@@ -287,8 +306,7 @@ void AppRowView::updateArmed(bool armed, const QString& name) {
   armedName_ = name;
   const QString text = qs(localized("Son onay: ")) + QString::fromUtf8("“") + name + QString::fromUtf8("”") +
                        qs(localized(" hemen kapanacak ve kaydedilmemiş değişiklikler kaybolacak."));
-  armedBox_ = new NoticeBoxView("exclamationmark.octagon.fill", paletteColor(ArayuzPalette::critical, palette()),
-                                text, details_);
+  armedBox_ = new NoticeBoxView("exclamationmark.octagon.fill", ArayuzPalette::critical, text, details_);
   auto* buttons = new QWidget(armedBox_);
   auto* row = new QHBoxLayout(buttons);
   row->setContentsMargins(0, 0, 0, 0);
@@ -313,8 +331,7 @@ void AppRowView::updateNote(const ArayuzTerminateNote* note) {
   }
   if (noteIsFailure_ != note->isFailure) {
     noteIsFailure_ = note->isFailure;
-    setSymbol(noteSymbol_, note->isFailure ? "xmark.circle.fill" : "checkmark.circle", secondaryTextColor(palette()),
-              14);
+    setSymbol(noteSymbol_, note->isFailure ? "xmark.circle.fill" : "checkmark.circle", inTone(Tone::secondary), 14);
   }
   setTextIfChanged(noteText_, qs(note->text));
   if (!note_->isVisibleTo(details_)) note_->setVisible(true);
@@ -333,6 +350,8 @@ AppListView::AppListView(ArayuzAppMetric metric, Store& store,
                                       : "İşlemci kullanımına göre, büyükten küçüğe. Satıra tıklayınca alt süreçler "
                                         "görünür.")),
                      TextRole::secondaryCallout, this);
+  // Only as tall as its lines, so the rows follow it at the list's spacing.
+  header_->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
   column->addWidget(header_);
   empty_ = makeLabel(QString::fromUtf8("—"), TextRole::secondary, this);
   empty_->setContentsMargins(0, 8, 0, 8);

@@ -52,8 +52,10 @@ class AppRowButton : public QAbstractButton {
 
  protected:
   void paintEvent(QPaintEvent* event) override;
+  void changeEvent(QEvent* event) override;
 
  private:
+  void drawChevron();
   QLabel* chevron_;
   QLabel* icon_;
   QLabel* name_;

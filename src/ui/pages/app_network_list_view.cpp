@@ -14,6 +14,7 @@
 #include "ui/common/colors.h"
 #include "ui/common/icon_cache.h"
 #include "ui/common/symbols.h"
+#include "ui/common/tint.h"
 #include "ui/pages/detail_components.h"
 #include "ui/pages/page_style.h"
 #include "ui/pages/row_column.h"
@@ -61,8 +62,7 @@ AppNetworkRowView::AppNetworkRowView(QWidget* parent) : QWidget(parent) {
     auto* line = new QHBoxLayout();
     line->setSpacing(4);
     line->addStretch(1);
-    line->addWidget(makeSymbolLabel(directionSymbol(direction), paletteColor(directionColour(direction), palette()),
-                                    11, this));
+    line->addWidget(makeSymbolLabel(directionSymbol(direction), fromPalette(directionColour(direction)), 11, this));
     *out = makeLabel({}, TextRole::callout, this);
     (*out)->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     // Fixed: rates change on every reading and must not make the list lay out again.
@@ -80,9 +80,9 @@ void AppNetworkRowView::setRow(const AppNetworkUsage& u, RateUnit unit) {
   pending_.reset();
   if (!hasIcon_) {
     const QIcon icon = u.kind == AppGroupKind::system || !u.bundlePath
-                           ? symbolIcon("gearshape", QColor(128, 128, 128))
+                           ? adaptiveSymbolIcon("gearshape")
                            : IconCache::shared().appIconForEntry(u.bundlePath);
-    icon_->setPixmap(icon.pixmap(kIconSize, kIconSize));
+    showIcon(icon_, icon, kIconSize);
     hasIcon_ = true;
   }
   setTextIfChanged(name_, qs(u.name));

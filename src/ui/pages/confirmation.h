@@ -21,10 +21,12 @@ struct ConfirmRequest {
 using ConfirmDone = std::function<void(bool accepted)>;
 using ConfirmHandler = std::function<void(const ConfirmRequest&, QWidget* parent, ConfirmDone done)>;
 
-// Shows a window-modal message box (or hands the request to the installed handler).
+// Shows a window-modal confirmation dialog (or hands the request to the installed handler).
 void askConfirmation(const ConfirmRequest& request, QWidget* parent, ConfirmDone done);
 // Replaces how confirmations are asked and returns the previous handler; an empty handler
-// restores the message box.
+// restores the dialog.
 ConfirmHandler setConfirmHandler(ConfirmHandler handler);
+// The dialog askConfirmation shows, unopened and answering nobody (for pictures of it).
+QWidget* makeConfirmationPreview(const ConfirmRequest& request, QWidget* parent = nullptr);
 
 }  // namespace kovra::ui

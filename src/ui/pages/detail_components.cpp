@@ -15,6 +15,7 @@
 #include "ui/dashboard/status_badge_view.h"
 #include "ui/common/colors.h"
 #include "ui/common/icon_cache.h"
+#include "ui/common/look.h"
 #include "ui/common/symbols.h"
 #include "ui/pages/page_style.h"
 #include "ui/pages/row_column.h"
@@ -162,31 +163,60 @@ int reservedWidth(const QLabel* label, const QString& widthTemplate) {
 BigValueView::BigValueView(const QString& primary, const QString& secondary, int pixelSize,
                            const QString& widthTemplate, QWidget* parent)
     : QWidget(parent) {
-  auto* row = new QHBoxLayout(this);
-  row->setContentsMargins(0, 0, 0, 0);
-  row->setSpacing(8);
+  // Placed by hand rather than by a layout: the caption follows the figure's text at once, while
+  // the width the view asks for (the template's, or the text's when wider) stays put as digits
+  // change, so neither leaves a hole nor lays the page out again.
+  setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
   primary_ = new QLabel(this);
   primary_->setTextFormat(Qt::PlainText);
+  primary_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   setPixelFont(primary_, pixelSize, QFont::DemiBold);
-  reserved_ = reservedWidth(primary_, widthTemplate);
-  setTextInFixedSize(primary_, primary, reserved_);
+  primary_->setText(primary);
   secondary_ = makeLabel(secondary, TextRole::secondary, this);
-  row->addWidget(primary_, 0, Qt::AlignBaseline);
-  row->addWidget(secondary_, 0, Qt::AlignBaseline);
-  row->addStretch(1);
+  secondary_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   secondary_->setVisible(!secondary.isEmpty());
+  reserved_ = reservedWidth(primary_, widthTemplate);
+  place();
 }
 
-void BigValueView::setPrimary(const QString& text) { setTextInFixedSize(primary_, text, reserved_); }
+QSize BigValueView::sizeHint() const { return hint_; }
+QSize BigValueView::minimumSizeHint() const { return hint_; }
+
+void BigValueView::place() {
+  const QFontMetrics figure = primary_->fontMetrics();
+  const int textWidth = figure.horizontalAdvance(primary_->text()) + 2;
+  primary_->setGeometry(0, 0, textWidth, figure.height());
+  QSize hint(std::max(textWidth, reserved_), figure.height());
+  if (!secondary_->text().isEmpty()) {
+    // On the figure's baseline, right after its text.
+    const QFontMetrics caption = secondary_->fontMetrics();
+    const int drop = std::max(0, figure.ascent() - caption.ascent());
+    const int width = caption.horizontalAdvance(secondary_->text()) + 2;
+    secondary_->setGeometry(textWidth + Look::kGap2, drop, width, caption.height());
+    hint = QSize(hint.width() + Look::kGap2 + width, std::max(hint.height(), drop + caption.height()));
+  }
+  if (hint != hint_) {
+    hint_ = hint;
+    updateGeometry();
+  }
+}
+
+void BigValueView::setPrimary(const QString& text) {
+  if (primary_->text() == text) return;
+  primary_->setText(text);
+  place();
+}
 
 void BigValueView::setSecondary(const QString& text) {
-  setTextIfChanged(secondary_, text);
+  if (secondary_->text() == text) return;
+  secondary_->setText(text);
   secondary_->setVisible(!text.isEmpty());
+  place();
 }
 
 void BigValueView::setWidthTemplate(const QString& text) {
   reserved_ = reservedWidth(primary_, text);
-  setTextInFixedSize(primary_, primary_->text(), reserved_);
+  place();
 }
 
 QString directionTitle(ArayuzRateDirection direction) {
@@ -207,8 +237,7 @@ RateColumnView::RateColumnView(ArayuzRateDirection direction, const QString& tex
   column->setSpacing(2);
   auto* titleRow = new QHBoxLayout();
   titleRow->setSpacing(4);
-  const QColor colour = paletteColor(directionColour(direction), palette());
-  titleRow->addWidget(makeSymbolLabel(directionSymbol(direction), colour, 13, this));
+  titleRow->addWidget(makeSymbolLabel(directionSymbol(direction), fromPalette(directionColour(direction)), 13, this));
   auto* title = makeLabel(directionTitle(direction), TextRole::secondary, this);
   titleRow->addWidget(title);
   titleRow->addStretch(1);
@@ -276,14 +305,14 @@ void ProportionBarView::paintEvent(QPaintEvent*) {
   painter.drawRect(QRectF(r.left(), r.top(), r.width() * f, r.height()));
 }
 
-NoticeBoxView::NoticeBoxView(const char* symbol, const QColor& tint, const QString& text, QWidget* parent)
+NoticeBoxView::NoticeBoxView(const char* symbol, ArayuzPalette tint, const QString& text, QWidget* parent)
     : QFrame(parent), tint_(tint) {
   column_ = new QVBoxLayout(this);
-  column_->setContentsMargins(12, 10, 12, 10);
-  column_->setSpacing(8);
+  column_->setContentsMargins(Look::kGap3, Look::kGap3, Look::kGap3, Look::kGap3);
+  column_->setSpacing(Look::kGap2);
   auto* row = new QHBoxLayout();
-  row->setSpacing(8);
-  row->addWidget(makeSymbolLabel(symbol, tint, 16, this), 0, Qt::AlignTop);
+  row->setSpacing(Look::kGap2);
+  row->addWidget(makeSymbolLabel(symbol, fromPalette(tint), 16, this), 0, Qt::AlignTop);
   text_ = makeNote(text, TextRole::callout, this);
   text_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   row->addWidget(text_, 1);
@@ -296,13 +325,14 @@ void NoticeBoxView::addBelow(QWidget* widget) { column_->addWidget(widget); }
 void NoticeBoxView::paintEvent(QPaintEvent*) {
   QPainter painter(this);
   painter.setRenderHint(QPainter::Antialiasing);
-  QColor fill = tint_;
+  const QColor tint = paletteColor(tint_, palette());
+  QColor fill = tint;
   fill.setAlphaF(0.12f);
-  QColor border = tint_;
+  QColor border = tint;
   border.setAlphaF(0.35f);
   painter.setPen(QPen(border, 1));
   painter.setBrush(fill);
-  painter.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 8, 8);
+  painter.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), Look::kRadius, Look::kRadius);
 }
 
 }  // namespace kovra::ui

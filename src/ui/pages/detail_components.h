@@ -84,8 +84,9 @@ class KeyValueRowView : public QWidget {
   QLabel* value_;
 };
 
-// A large figure with a smaller secondary text. The template reserves the width of a sample text
-// so that changing digits do not move what follows.
+// A large figure with a smaller secondary text on the figure's baseline, right after it. The
+// template reserves the width of a sample text so that changing digits do not move what follows
+// the view (the caption moves with the figure's text; the view's width stays).
 class BigValueView : public QWidget {
   Q_OBJECT
  public:
@@ -96,11 +97,16 @@ class BigValueView : public QWidget {
   void setWidthTemplate(const QString& text);
   QLabel* primaryLabel() const { return primary_; }
   QLabel* secondaryLabel() const { return secondary_; }
+  QSize sizeHint() const override;
+  QSize minimumSizeHint() const override;
 
  private:
+  void place();
+
   QLabel* primary_;
   QLabel* secondary_;
   int reserved_ = 0;
+  QSize hint_;
 };
 
 enum class ArayuzRateDirection { download, upload };
@@ -149,7 +155,7 @@ class ProportionBarView : public QWidget {
 class NoticeBoxView : public QFrame {
   Q_OBJECT
  public:
-  NoticeBoxView(const char* symbol, const QColor& tint, const QString& text, QWidget* parent = nullptr);
+  NoticeBoxView(const char* symbol, ArayuzPalette tint, const QString& text, QWidget* parent = nullptr);
   QLabel* textLabel() const { return text_; }
   // Adds a widget (such as a row of buttons) below the sentence.
   void addBelow(QWidget* widget);
@@ -158,7 +164,7 @@ class NoticeBoxView : public QFrame {
   void paintEvent(QPaintEvent* event) override;
 
  private:
-  QColor tint_;
+  ArayuzPalette tint_;
   QLabel* text_;
   QVBoxLayout* column_;
 };

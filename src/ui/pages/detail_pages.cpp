@@ -12,8 +12,8 @@
 #include "store/store.h"
 #include "ui/pages/app_list_view.h"
 #include "ui/pages/app_network_list_view.h"
+#include "ui/pages/card_table.h"
 #include "ui/pages/detail_page_views.h"
-#include "ui/pages/disk_page_view.h"
 #include "ui/pages/history_chart_view.h"
 #include "ui/pages/memory_bar_bridge.h"
 #include "ui/pages/page_style.h"
@@ -71,7 +71,7 @@ CpuDetailView::CpuDetailView(const PageContext& context, QWidget* parent)
                                    "paneli kapalıyken işlemci ölçülmez; grafikteki boşluklar bu yüzdendir.")),
                       TextRole::secondaryCallout));
   tokens_.push_back(detail_.cpu().subscribe([this](const auto&) { reload(); }));
-  tokens_.push_back(detail_.cpuVerdict().subscribe([this](const auto&) { reload(); }));
+  tokens_.push_back(detail_.verdict(CardKind::cpu).subscribe([this](const auto&) { reload(); }));
   detail_.activate(CardKind::cpu);
   reload();
 }
@@ -79,7 +79,7 @@ CpuDetailView::CpuDetailView(const PageContext& context, QWidget* parent)
 CpuDetailView::~CpuDetailView() { detail_.deactivate(CardKind::cpu); }
 
 void CpuDetailView::reload() {
-  header_->setVerdict(detail_.cpuVerdict().value());
+  header_->setVerdict(detail_.verdict(CardKind::cpu).value());
   const auto& cpu = detail_.cpu().value();
   big_->setPrimary(cpu ? percentText(cpu->usage) : kDash);
   rows_[0]->setValue(cpu ? percentText(cpu->userFraction) : kDash);
@@ -120,7 +120,7 @@ MemoryDetailView::MemoryDetailView(const PageContext& context, QWidget* parent)
   note_ = makeNote(qs(platformTexts().memoryNote), TextRole::secondaryCallout);
   addContent(note_);
   tokens_.push_back(detail_.memory().subscribe([this](const auto&) { reload(); }));
-  tokens_.push_back(detail_.memoryVerdict().subscribe([this](const auto&) { reload(); }));
+  tokens_.push_back(detail_.verdict(CardKind::memory).subscribe([this](const auto&) { reload(); }));
   detail_.activate(CardKind::memory);
   reload();
 }
@@ -128,7 +128,7 @@ MemoryDetailView::MemoryDetailView(const PageContext& context, QWidget* parent)
 MemoryDetailView::~MemoryDetailView() { detail_.deactivate(CardKind::memory); }
 
 void MemoryDetailView::reload() {
-  header_->setVerdict(detail_.memoryVerdict().value());
+  header_->setVerdict(detail_.verdict(CardKind::memory).value());
   const auto& m = detail_.memory().value();
   big_->setPrimary(m ? memory(m->usedBytes()) : kDash);
   big_->setSecondary(qs(localized("kullanılıyor / ")) + (m ? memory(m->totalBytes) : kDash));
@@ -186,7 +186,7 @@ NetworkDetailView::NetworkDetailView(const PageContext& context, QWidget* parent
 
   tokens_.push_back(detail_.network().subscribe([this](const auto&) { reload(); }));
   tokens_.push_back(detail_.displayRates().subscribe([this](const auto&) { reload(); }));
-  tokens_.push_back(detail_.networkVerdict().subscribe([this](const auto&) { reload(); }));
+  tokens_.push_back(detail_.verdict(CardKind::network).subscribe([this](const auto&) { reload(); }));
   tokens_.push_back(detail_.rateUnit().subscribe([this](RateUnit unit) {
     down_->setWidthTemplate(rateTemplate(unit));
     up_->setWidthTemplate(rateTemplate(unit));
@@ -205,7 +205,7 @@ NetworkDetailView::~NetworkDetailView() {
 }
 
 void NetworkDetailView::reload() {
-  header_->setVerdict(detail_.networkVerdict().value());
+  header_->setVerdict(detail_.verdict(CardKind::network).value());
   const RateUnit unit = detail_.rateUnit().value();
   const auto& rates = detail_.displayRates().value();
   down_->setText(rates ? qs(Format::rate(rates->downloadBytesPerSecond, unit)) : kDash);
@@ -221,13 +221,7 @@ void NetworkDetailView::reload() {
 // ---- factory -------------------------------------------------------------------------------------
 
 QWidget* makeDetailPage(CardKind card, PageContext context, QWidget* parent) {
-  switch (card) {
-    case CardKind::memory: return new MemoryDetailView(context, parent);
-    case CardKind::network: return new NetworkDetailView(context, parent);
-    case CardKind::disk: return new DiskPageView(context.store, context.detail, parent);
-    case CardKind::cpu: return new CpuDetailView(context, parent);
-  }
-  return nullptr;
+  return cardRow(card).page(context, parent);
 }
 
 }  // namespace kovra::ui

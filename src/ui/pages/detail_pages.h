@@ -6,27 +6,11 @@
 #include <QWidget>
 
 #include "core/records.h"
-#include "core/runtime.h"
-
-namespace kovra {
-class ArayuzDashboardModel;
-class ArayuzDetailModel;
-class Executor;
-class Store;
-}  // namespace kovra
+#include "ui/dashboard/card_row.h"
 
 namespace kovra::ui {
 
-struct PageContext {
-  Store& store;
-  ArayuzDetailModel& detail;
-  ArayuzDashboardModel& dashboard;
-  Executor& executor;
-  // Whether the network page changes what the store samples (never under the test runner,
-  // unless a test asks for it).
-  bool drivesSampling = !Runtime::isRunningTests();
-};
-
+// The page of `card`, from its row in the card table.
 QWidget* makeDetailPage(CardKind card, PageContext context, QWidget* parent = nullptr);
 
 }  // namespace kovra::ui

@@ -8,9 +8,11 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include <cerrno>
 #include <cmath>
 
 #include "core/format.h"
@@ -21,7 +23,9 @@
 #include "store/store.h"
 #include "ui/common/colors.h"
 #include "ui/common/icon_cache.h"
+#include "ui/common/look.h"
 #include "ui/common/symbols.h"
+#include "ui/common/tint.h"
 #include "ui/pages/file_manager.h"
 #include "ui/pages/page_style.h"
 #include "ui/pages/platform_texts.h"
@@ -33,6 +37,8 @@ namespace {
 constexpr int kScanFolders = 10;
 constexpr int kScanFiles = 20;
 constexpr int kItemIcon = 22;
+// The section's stack, the same in every state of the scan.
+constexpr int kStackSpacing = 14;
 
 QString storage(double bytes) { return qs(Format::storageText(bytes)); }
 
@@ -44,8 +50,30 @@ QString percentOf(std::optional<double> fraction) {
 
 QPushButton* makeSymbolButton(const QString& text, const char* symbol, QWidget* parent) {
   auto* b = new QPushButton(text, parent);
-  b->setIcon(symbolIcon(symbol, b->palette().color(QPalette::ButtonText)));
+  setSymbolIcon(b, symbol);
   return b;
+}
+
+// A failure message ending in " (errno N)" says what the number means instead, in words; other
+// messages stay as they are.
+QString inWords(const std::string& message) {
+  static const QRegularExpression code(QStringLiteral(" \\(errno (\\d+)\\)$"));
+  const QString text = qs(message);
+  const QRegularExpressionMatch m = code.match(text);
+  if (!m.hasMatch()) return text;
+  QString words;
+  switch (m.captured(1).toInt()) {
+    case EPERM:
+    case EACCES: words = QString::fromUtf8("izin yok"); break;
+    case ENOENT: words = QString::fromUtf8("böyle bir klasör yok"); break;
+    case EIO: words = QString::fromUtf8("disk okunurken hata oluştu"); break;
+    case ENOMEM: words = QString::fromUtf8("bellek yetmedi"); break;
+    case ENOTDIR: words = QString::fromUtf8("yolun bir parçası klasör değil"); break;
+    case ELOOP: words = QString::fromUtf8("bağlantılar kendi içinde dönüyor"); break;
+    case ENAMETOOLONG: words = QString::fromUtf8("yol çok uzun"); break;
+    default: words = QString::fromUtf8("sistem hatası ") + m.captured(1); break;
+  }
+  return text.left(m.capturedStart()) + QStringLiteral(" (") + words + QStringLiteral(")");
 }
 
 void showIf(QWidget* w, bool shown) {
@@ -59,7 +87,7 @@ QString tildePath(const std::string& path) {
 }
 
 FullDiskAccessNoticeView::FullDiskAccessNoticeView(const QString& text, QWidget* parent)
-    : NoticeBoxView("exclamationmark.triangle.fill", paletteColor(ArayuzPalette::warning, QPalette()), text, parent) {
+    : NoticeBoxView("exclamationmark.triangle.fill", ArayuzPalette::warning, text, parent) {
   auto* open = new QPushButton(qs(localized("Sistem Ayarları'nı aç")), this);
   connect(open, &QPushButton::clicked, this,
           [] { QDesktopServices::openUrl(QUrl(QString::fromLatin1(SystemLinks::fullDiskAccess))); });
@@ -76,8 +104,10 @@ FullDiskAccessNoticeView::FullDiskAccessNoticeView(const QString& text, QWidget*
 DiskScanProgressView::DiskScanProgressView(QWidget* parent) : QWidget(parent) {
   auto* column = new QVBoxLayout(this);
   column->setContentsMargins(0, 0, 0, 0);
-  column->setSpacing(8);
-  column->addWidget(makeLabel(qs(localized("Tarama sürüyor")), TextRole::headline, this));
+  // The same rhythm as the other states of the section; its title is a line of text, not a
+  // second heading under the section's.
+  column->setSpacing(kStackSpacing);
+  column->addWidget(makeLabel(qs(localized("Tarama sürüyor")), TextRole::body, this));
   bar_ = new QProgressBar(this);
   bar_->setTextVisible(false);
   bar_->setFixedHeight(8);
@@ -132,10 +162,9 @@ DiskItemRowView::DiskItemRowView(const DiskItem& item, QWidget* parent) : QWidge
   auto* icon = new QLabel(this);
   icon->setFixedSize(kItemIcon, kItemIcon);
   // A folder that is gone (or was never here) has no MIME type to ask the theme about.
-  const QIcon fileIcon = item.isDirectory && !QFileInfo(path).isDir()
-                             ? symbolIcon("folder", secondaryTextColor(palette()))
-                             : IconCache::shared().fileIcon(item.url);
-  icon->setPixmap(fileIcon.pixmap(kItemIcon, kItemIcon));
+  const QIcon fileIcon = item.isDirectory && !QFileInfo(path).isDir() ? adaptiveSymbolIcon("folder")
+                                                                      : IconCache::shared().fileIcon(item.url);
+  showIcon(icon, fileIcon, kItemIcon);
   row->addWidget(icon);
   auto* names = new QVBoxLayout();
   names->setSpacing(1);
@@ -223,7 +252,7 @@ DiskScanSectionView::DiskScanSectionView(Store& store, AccessCheck accessCheck, 
     : DetailSectionView(qs(localized("En çok yer kaplayanlar")), nullptr, parent),
       store_(store),
       accessCheck_(std::move(accessCheck)) {
-  contentLayout()->setSpacing(14);
+  contentLayout()->setSpacing(kStackSpacing);
   if (!accessCheck_) accessCheck_ = [] { return true; };
   reveal_ = [](const QString& path) { revealInFileManager(path); };
   // One of the pages below shows at a time (a plain column keeps the wrapped texts' heights right).
@@ -234,19 +263,21 @@ DiskScanSectionView::DiskScanSectionView(Store& store, AccessCheck accessCheck, 
   startPage_ = new QWidget(pages_);
   auto* column = new QVBoxLayout(startPage_);
   column->setContentsMargins(0, 0, 0, 0);
-  column->setSpacing(14);
+  column->setSpacing(kStackSpacing);
   intro_ = makeNote(qs(localized("Ev klasörünü tarar ve en büyük ")) + qs(Format::grouped(kScanFolders)) +
                         qs(localized(" klasörü ve ")) + qs(Format::grouped(kScanFiles)) +
                         qs(localized(" dosyayı gösterir. Tarama arka planda çalışır, istediğin an durdurabilirsin. "
                                      "Hiçbir şey silinmez.")),
                     TextRole::secondaryCallout, startPage_);
+  // Only as tall as its lines: the stack's spacing is the only gap around it.
+  intro_->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
   column->addWidget(intro_);
   failure_ = new QWidget(startPage_);
   auto* failureRow = new QHBoxLayout(failure_);
   failureRow->setContentsMargins(0, 0, 0, 0);
   failureRow->setSpacing(6);
   failureRow->addWidget(
-      makeSymbolLabel("xmark.octagon.fill", paletteColor(ArayuzPalette::critical, palette()), 16, failure_),
+      makeSymbolLabel("xmark.octagon.fill", fromPalette(ArayuzPalette::critical), 16, failure_),
       0, Qt::AlignTop);
   failureText_ = makeNote({}, TextRole::body, failure_);
   failureRow->addWidget(failureText_, 1);
@@ -312,13 +343,13 @@ void DiskScanSectionView::apply(const DiskScanState& state) {
       showIf(failure_, state.kind == DiskScanState::Case::failed);
       showIf(stopped_, state.kind == DiskScanState::Case::cancelled);
       if (state.kind == DiskScanState::Case::failed) {
-        setTextIfChanged(failureText_, qs(localized("Tarama tamamlanamadı: ")) + qs(state.message));
+        setTextIfChanged(failureText_, qs(localized("Tarama tamamlanamadı: ")) + inWords(state.message));
       }
       const bool idle = state.kind == DiskScanState::Case::idle;
       start_->setText(idle ? qs(localized("En çok yer kaplayanları bul"))
                            : state.kind == DiskScanState::Case::failed ? qs(localized("Yeniden dene"))
                                                                        : qs(localized("Yeniden tara")));
-      start_->setIcon(idle ? symbolIcon("magnifyingglass", start_->palette().color(QPalette::ButtonText)) : QIcon());
+      setSymbolIcon(start_, idle ? "magnifyingglass" : "");
       showPage(startPage_);
       break;
     }
@@ -392,7 +423,7 @@ DiskPageView::DiskPageView(Store& store, ArayuzDetailModel& detail, QWidget* par
   addContent(scan_);
 
   tokens_.push_back(detail_.disk().subscribe([this](const auto&) { reload(); }));
-  tokens_.push_back(detail_.diskVerdict().subscribe([this](const auto&) { reload(); }));
+  tokens_.push_back(detail_.verdict(CardKind::disk).subscribe([this](const auto&) { reload(); }));
   detail_.activate(CardKind::disk);
   reload();
 }
@@ -400,7 +431,7 @@ DiskPageView::DiskPageView(Store& store, ArayuzDetailModel& detail, QWidget* par
 DiskPageView::~DiskPageView() { detail_.deactivate(CardKind::disk); }
 
 void DiskPageView::reload() {
-  const auto& verdict = detail_.diskVerdict().value();
+  const auto& verdict = detail_.verdict(CardKind::disk).value();
   header_->setVerdict(verdict);
   const auto& disk = detail_.disk().value();
   const QString dash = QString::fromUtf8("—");
@@ -416,7 +447,8 @@ void DiskPageView::reload() {
                           ? std::optional<QColor>()
                           : std::optional<QColor>(severityColor(verdict.severity, palette())));
   const QString percent = percentOf(used);
-  setTextIfChanged(usage_, percent + qs(localized(" dolu")));
+  // Without a reading the line is the placeholder alone, as on the dashboard card.
+  setTextIfChanged(usage_, used ? percent + qs(localized(" dolu")) : dash);
   bar_->setAccessibleDescription(usage_->text());
   rows_[0]->setValue(disk && disk->volumeName ? qs(*disk->volumeName) : dash);
   rows_[1]->setValue(disk ? storage(static_cast<double>(disk->totalBytes)) : dash);

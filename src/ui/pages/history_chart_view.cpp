@@ -17,6 +17,7 @@
 #include "present/detail_model.h"
 #include "ui/common/colors.h"
 #include "ui/common/icon_cache.h"
+#include "ui/common/look.h"
 #include "ui/common/symbols.h"
 #include "ui/pages/page_style.h"
 
@@ -108,7 +109,10 @@ void HistoryChartView::changeEvent(QEvent* event) {
   if (event->type() == QEvent::PaletteChange || event->type() == QEvent::StyleChange) invalidateRendering();
 }
 
-QRectF HistoryChartView::plotFrame() const { return QRectF(rect()); }
+// Below the scale's label, so that a line at the top of the scale never runs through it.
+QRectF HistoryChartView::plotFrame() const {
+  return QRectF(rect()).adjusted(0, topLabel_->height() + 4, 0, 0);
+}
 
 void HistoryChartView::paintEvent(QPaintEvent*) {
   const qreal dpr = devicePixelRatioF();
@@ -148,14 +152,15 @@ void HistoryChartView::paintEvent(QPaintEvent*) {
   double x = hits.front().at.x() + 10;
   if (x + box.width() > f.right()) x = hits.front().at.x() - 10 - box.width();
   box.moveTopLeft(QPointF(std::max(f.left(), x), f.top() + 18));
-  QColor back = palette().color(QPalette::ToolTipBase);
-  back.setAlphaF(0.95f);
-  QColor border = secondaryTextColor(palette());
-  border.setAlphaF(static_cast<float>(ArayuzChartGeometry::kGridOpacity));
+  // The program's surface, not the toolkit's tooltip colours.
+  QColor back = paletteColor(ArayuzPalette::cardBackground, palette());
+  back.setAlphaF(0.97f);
+  QColor border = palette().color(QPalette::WindowText);
+  border.setAlphaF(0.16f);
   painter.setPen(QPen(border, 1));
   painter.setBrush(back);
-  painter.drawRoundedRect(box, 5, 5);
-  painter.setPen(palette().color(QPalette::ToolTipText));
+  painter.drawRoundedRect(box, Look::kRadius, Look::kRadius);
+  painter.setPen(palette().color(QPalette::WindowText));
   painter.drawText(box.adjusted(6, 4, -6, -4), 0, text);
 }
 
@@ -169,8 +174,11 @@ void HistoryChartView::render(QPainter& painter) const {
   painter.setPen(QPen(gridColour, ArayuzChartGeometry::kGridLineWidth));
   const std::vector<double> fractions(std::begin(ArayuzChartGeometry::kHistoryGridFractions),
                                       std::end(ArayuzChartGeometry::kHistoryGridFractions));
-  for (const auto& line : ArayuzChartGeometry::grid(fractions, frame)) {
-    painter.drawLine(QPointF(line.from.x, line.from.y), QPointF(line.to.x, line.to.y));
+  // Without data the sentence stands in the middle; no grid line runs through it.
+  if (!segments_.empty()) {
+    for (const auto& line : ArayuzChartGeometry::grid(fractions, frame)) {
+      painter.drawLine(QPointF(line.from.x, line.from.y), QPointF(line.to.x, line.to.y));
+    }
   }
   // The baseline, so that an empty or low chart still has a floor.
   painter.drawLine(QPointF(f.left(), f.bottom() - 1), QPointF(f.right(), f.bottom() - 1));
@@ -282,6 +290,24 @@ void HistoryChartView::leaveEvent(QEvent*) {
 
 namespace {
 
+// A line's colour in the legend, painted from the palette in use.
+class LegendDot final : public QWidget {
+ public:
+  LegendDot(ArayuzPalette colour, QWidget* parent) : QWidget(parent), colour_(colour) { setFixedSize(10, 10); }
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(paletteColor(colour_, palette()));
+    painter.drawEllipse(QRectF(1, 1, 8, 8));
+  }
+
+ private:
+  ArayuzPalette colour_;
+};
+
 QWidget* makePicker(QComboBox** picker, QLabel** titleOut) {
   auto* box = new QWidget();
   auto* row = new QHBoxLayout(box);
@@ -310,18 +336,7 @@ HistorySectionView::HistorySectionView(ArayuzDetailModel& detail, std::vector<Li
   legendRow->setSpacing(12);
   std::vector<HistoryChartView::Line> chartLines;
   for (const auto& line : lines) {
-    auto* swatch = new QLabel(legend);
-    QPixmap pm(10, 10);
-    pm.fill(Qt::transparent);
-    {
-      QPainter painter(&pm);
-      painter.setRenderHint(QPainter::Antialiasing);
-      painter.setPen(Qt::NoPen);
-      painter.setBrush(paletteColor(line.colour, palette()));
-      painter.drawEllipse(QRectF(1, 1, 8, 8));
-    }
-    swatch->setPixmap(pm);
-    legendRow->addWidget(swatch);
+    legendRow->addWidget(new LegendDot(line.colour, legend));
     legendRow->addWidget(makeLabel(line.label, TextRole::secondaryCallout, legend));
     chartLines.push_back({std::string(rawValue(line.series)), line.label});
   }

@@ -11,6 +11,7 @@ class ObservedMemoryBar final : public MemoryBarView {
  public:
   ObservedMemoryBar(const Observable<std::optional<MemorySnapshot>>& memory, QWidget* parent)
       : MemoryBarView(/*showsLegend=*/true, /*barHeight=*/10, parent) {
+    hideTitle();
     token_ = memory.subscribe([this](const std::optional<MemorySnapshot>& m) { setMemory(m); });
     setMemory(memory.value());
   }

@@ -7,6 +7,7 @@
 #include "ui/common/colors.h"
 #include "ui/common/icon_cache.h"
 #include "ui/common/symbols.h"
+#include "ui/common/tint.h"
 
 namespace kovra::ui {
 
@@ -27,12 +28,6 @@ void setPixelFont(QWidget* widget, int px, QFont::Weight weight) {
 }
 
 void applyRole(QLabel* label, TextRole role) {
-  QPalette p = label->palette();
-  const QPalette base = label->parentWidget() ? label->parentWidget()->palette() : QPalette();
-  auto colour = [&](const QColor& c) {
-    p.setColor(QPalette::WindowText, c);
-    label->setPalette(p);
-  };
   switch (role) {
     case TextRole::body: setPixelFont(label, PageMetrics::kBody); break;
     case TextRole::headline: setPixelFont(label, PageMetrics::kHeadline, QFont::DemiBold); break;
@@ -41,19 +36,19 @@ void applyRole(QLabel* label, TextRole role) {
     case TextRole::caption: setPixelFont(label, PageMetrics::kCaption); break;
     case TextRole::secondary:
       setPixelFont(label, PageMetrics::kBody);
-      colour(secondaryTextColor(base));
+      setTone(label, Tone::secondary);
       break;
     case TextRole::secondaryCallout:
       setPixelFont(label, PageMetrics::kCallout);
-      colour(secondaryTextColor(base));
+      setTone(label, Tone::secondary);
       break;
     case TextRole::secondaryCaption:
       setPixelFont(label, PageMetrics::kCaption);
-      colour(secondaryTextColor(base));
+      setTone(label, Tone::secondary);
       break;
     case TextRole::tertiary:
       setPixelFont(label, PageMetrics::kCallout);
-      colour(tertiaryTextColor(base));
+      setTone(label, Tone::tertiary);
       break;
   }
 }
@@ -72,15 +67,22 @@ QLabel* makeNote(const QString& text, TextRole role, QWidget* parent) {
   return label;
 }
 
-void setSymbol(QLabel* label, std::string_view symbol, const QColor& tint, int px) {
-  label->setPixmap(symbolPixmap(symbol, tint, px, label->devicePixelRatioF()));
-  label->setFixedSize(px, px);
+void setSymbol(QLabel* label, std::string_view symbol, PaletteColor tint, int px) {
+  showSymbol(label, symbol, std::move(tint), px);
 }
 
-QLabel* makeSymbolLabel(std::string_view symbol, const QColor& tint, int px, QWidget* parent) {
+QLabel* makeSymbolLabel(std::string_view symbol, PaletteColor tint, int px, QWidget* parent) {
   auto* label = new QLabel(parent);
-  setSymbol(label, symbol, tint, px);
+  setSymbol(label, symbol, std::move(tint), px);
   return label;
+}
+
+PaletteColor fromPalette(ArayuzPalette colour) {
+  return [colour](const QPalette& p) { return paletteColor(colour, p); };
+}
+
+PaletteColor inTone(Tone tone) {
+  return [tone](const QPalette& p) { return toneColor(tone, p); };
 }
 
 void setTextInFixedSize(QLabel* label, const QString& text, int minimumWidth) {
@@ -100,9 +102,8 @@ QWidget* makeDivider(QWidget* parent) {
   auto* line = new QFrame(parent);
   line->setFrameShape(QFrame::HLine);
   line->setFrameShadow(QFrame::Plain);
-  QPalette p = line->palette();
-  p.setColor(QPalette::WindowText, tertiaryTextColor(p));
-  line->setPalette(p);
+  // As faint as the chart's grid: it separates rows, it does not frame them.
+  setTextColor(line, [](const QPalette& p) { return paletteColor(ArayuzPalette::cardBorder, p); });
   line->setFixedHeight(1);
   return line;
 }

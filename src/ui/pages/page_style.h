@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "ui/common/colors.h"
+#include "ui/common/tint.h"
 
 namespace kovra::ui {
 
@@ -37,9 +38,12 @@ void applyRole(QLabel* label, TextRole role);
 QLabel* makeLabel(const QString& text, TextRole role, QWidget* parent = nullptr);
 // A label wrapping a long sentence, never wider than its column.
 QLabel* makeNote(const QString& text, TextRole role, QWidget* parent = nullptr);
-// A label showing one tinted symbol.
-QLabel* makeSymbolLabel(std::string_view symbol, const QColor& tint, int px, QWidget* parent = nullptr);
-void setSymbol(QLabel* label, std::string_view symbol, const QColor& tint, int px);
+// A label showing one symbol, tinted from the label's palette whenever it changes.
+QLabel* makeSymbolLabel(std::string_view symbol, PaletteColor tint, int px, QWidget* parent = nullptr);
+void setSymbol(QLabel* label, std::string_view symbol, PaletteColor tint, int px);
+// Tints for the calls above: a palette colour of the program, or a text tone.
+PaletteColor fromPalette(ArayuzPalette colour);
+PaletteColor inTone(Tone tone);
 // Changes a label's text only when it differs (no relayout for an equal text).
 inline void setTextIfChanged(QLabel* label, const QString& text) {
   if (label->text() != text) label->setText(text);

@@ -4,6 +4,7 @@
 
 #include "ui/dashboard/dashboard_view.h"
 #include "ui/dashboard/menu_panel_content.h"
+#include "ui/pages/card_table.h"
 #include "ui/pages/detail_pages.h"
 #include "ui/tray/qt_text_measurer.h"
 
@@ -14,7 +15,7 @@ QWidget* makeDashboardWidget(ShellContext& context, std::function<void(CardKind)
   auto* scroll = new QScrollArea(parent);
   scroll->setFrameShape(QFrame::NoFrame);
   scroll->setWidgetResizable(true);
-  auto* view = new DashboardView(context.store, context.dashboard, ArayuzCardSize::full, scroll);
+  auto* view = new DashboardView(context.store, context.dashboard, cardTable(), ArayuzCardSize::full, scroll);
   QObject::connect(view, &DashboardView::cardSelected, scroll, [onCard = std::move(onCard)](CardKind card) {
     if (onCard) onCard(card);
   });
@@ -23,7 +24,7 @@ QWidget* makeDashboardWidget(ShellContext& context, std::function<void(CardKind)
 }
 
 QWidget* makeMenuPanelWidget(ShellContext& context, PanelActions actions, QWidget* parent) {
-  auto* content = new MenuPanelContent(context.store, context.dashboard, parent);
+  auto* content = new MenuPanelContent(context.store, context.dashboard, cardTable(), parent);
   auto call = [](const std::function<void()>& action) {
     return [action] {
       if (action) action();

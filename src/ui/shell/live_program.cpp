@@ -4,6 +4,8 @@
 #include <QDBusConnection>
 #include <QIcon>
 
+#include <xcb/xcb.h>
+
 #include <csignal>
 #include <cstdio>
 #include <memory>
@@ -13,7 +15,9 @@
 #include "app/kovra_app.h"
 #include "core/log.h"
 #include "core/runtime.h"
+#include "ui/common/look.h"
 #include "ui/common/qt_executor.h"
+#include "ui/shell/color_scheme_watch.h"
 #include "ui/shell/display_check.h"
 #include "ui/shell/shell.h"
 #include "ui/shell/single_instance.h"
@@ -79,6 +83,11 @@ void preferXWayland() {
   const bool wayland = !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
   const bool x11 = !qEnvironmentVariableIsEmpty("DISPLAY");
   if (!wayland || !x11 || qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) return;
+  // Only when X11 answers (it may need authorisation the session did not pass on).
+  xcb_connection_t* probe = xcb_connect(nullptr, nullptr);
+  const bool reachable = xcb_connection_has_error(probe) == 0;
+  xcb_disconnect(probe);
+  if (!reachable) return;
   qputenv("QT_QPA_PLATFORM", "xcb");
   Log::ui.info("Wayland oturumu: menü paneli simgenin yanında açılabilsin diye XWayland kullanılıyor.");
 }
@@ -103,6 +112,12 @@ int runLiveProgram(int argc, char** argv) {
   QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("com.example.Kovra"),
                                                QIcon(QStringLiteral(":/kovra/app-icon.svg"))));
   QApplication::setQuitOnLastWindowClosed(false);
+  // The desktop's style where it offers one, the program's own look otherwise; the colour scheme
+  // follows the desktop's preference, also when it changes while running.
+  applyDesktopLook(application, ColorScheme::light);
+  ColorSchemeWatch colorScheme(QDBusConnection::sessionBus());
+  QObject::connect(&colorScheme, &ColorSchemeWatch::changed, &application,
+                   [&application](ColorScheme scheme) { applyColorScheme(application, scheme); });
 
   StopSignals stopSignals;
   QObject::connect(&stopSignals, &StopSignals::stopRequested, &application, [](int signalNumber) {

@@ -10,6 +10,7 @@
 
 #include "present/palette.h"
 #include "ui/common/symbols.h"
+#include "ui/common/tint.h"
 #include "ui/shell/collaborators.h"
 
 namespace kovra::ui {
@@ -28,7 +29,7 @@ NavigationStack::NavigationStack(ShellContext& context, std::function<void()> op
   back_->setObjectName("kovra-back");
   back_->setAutoRaise(true);
   back_->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-  back_->setIcon(symbolIcon("chevron.left", palette().color(QPalette::ButtonText)));
+  setSymbolIcon(back_, "chevron.left");
   title_ = new QLabel(bar);
   QFont titleFont = title_->font();
   titleFont.setBold(true);
@@ -38,7 +39,7 @@ NavigationStack::NavigationStack(ShellContext& context, std::function<void()> op
   settings_->setAutoRaise(true);
   settings_->setText(QStringLiteral("Ayarlar"));
   settings_->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-  settings_->setIcon(symbolIcon("gearshape", palette().color(QPalette::ButtonText)));
+  setSymbolIcon(settings_, "gearshape");
   barLayout->addWidget(back_);
   barLayout->addWidget(title_, 1);
   barLayout->addWidget(settings_);

@@ -29,9 +29,8 @@ PanelInspection::PanelInspection(ShellContext& context, PanelActions actions, QW
   strip->setObjectName("kovra-inspection-strip");
   strip->setFixedSize(MenuPanel::kWidth, 28);
   strip->setAutoFillBackground(true);
-  QPalette stripPalette = strip->palette();
-  stripPalette.setColor(QPalette::Window, stripPalette.color(QPalette::Mid));
-  strip->setPalette(stripPalette);
+  // A role, not a colour taken once: the strip follows a change of palette.
+  strip->setBackgroundRole(QPalette::Mid);
   auto* stripLayout = new QHBoxLayout(strip);
   stripLayout->setContentsMargins(8, 2, 8, 2);
   stripLayout->addStretch(1);

@@ -4,7 +4,7 @@
 
 #include <QButtonGroup>
 #include <QCheckBox>
-#include <QGroupBox>
+#include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QRadioButton>
@@ -13,7 +13,9 @@
 #include <QVBoxLayout>
 
 #include "ui/common/colors.h"
+#include "ui/common/look.h"
 #include "ui/common/symbols.h"
+#include "ui/common/tint.h"
 
 namespace kovra::ui {
 
@@ -21,25 +23,31 @@ namespace {
 
 QString text(const char* utf8) { return QString::fromUtf8(utf8); }
 
-// A titled group of the form, with an optional footer in the secondary colour beneath it.
+// One section of the preferences page: a bold header, the controls indented beneath it and, where
+// given, a footer in the secondary colour under the controls, aligned with them.
 QVBoxLayout* addSection(QVBoxLayout* form, QWidget* parent, const char* header, const char* footer = nullptr) {
-  auto* box = new QGroupBox(text(header), parent);
-  auto* layout = new QVBoxLayout(box);
-  layout->setSpacing(8);
-  form->addWidget(box);
+  auto* title = new QLabel(text(header), parent);
+  QFont bold = title->font();
+  bold.setWeight(QFont::DemiBold);
+  title->setFont(bold);
+  title->setAccessibleName(title->text());
+  if (form->count() > 0) form->addSpacing(Look::kGap4);
+  form->addWidget(title);
+  auto* content = new QVBoxLayout;
+  content->setContentsMargins(Look::kGap3, 0, 0, 0);
+  content->setSpacing(Look::kGap2);
+  form->addLayout(content);
   if (footer != nullptr) {
     auto* note = new QLabel(text(footer), parent);
     note->setWordWrap(true);
-    note->setContentsMargins(4, 0, 4, 0);
-    QPalette palette = note->palette();
-    palette.setColor(QPalette::WindowText, palette.color(QPalette::PlaceholderText));
-    note->setPalette(palette);
+    note->setContentsMargins(Look::kGap3, 0, 0, 0);
+    setTone(note, Tone::secondary);
     QFont small = note->font();
     small.setPointSizeF(small.pointSizeF() * 0.92);
     note->setFont(small);
     form->addWidget(note);
   }
-  return layout;
+  return content;
 }
 
 }  // namespace
@@ -47,8 +55,8 @@ QVBoxLayout* addSection(QVBoxLayout* form, QWidget* parent, const char* header, 
 SettingsForm::SettingsForm(SettingsContract& settings, QWidget* parent) : QWidget(parent), settings_(settings) {
   setObjectName("kovra-settings-form");
   auto* form = new QVBoxLayout(this);
-  form->setContentsMargins(20, 20, 20, 20);
-  form->setSpacing(8);
+  form->setContentsMargins(Look::kGap5, Look::kGap5, Look::kGap5, Look::kGap5);
+  form->setSpacing(Look::kGap2);
 
   auto* general = addSection(form, this, "Genel");
   launchAtLogin_ = new QCheckBox(text("Girişte başlat"), this);
@@ -57,8 +65,8 @@ SettingsForm::SettingsForm(SettingsContract& settings, QWidget* parent) : QWidge
   auto* errorLayout = new QHBoxLayout(loginErrorRow_);
   errorLayout->setContentsMargins(0, 0, 0, 0);
   auto* errorIcon = new QLabel(loginErrorRow_);
-  errorIcon->setPixmap(symbolPixmap("exclamationmark.triangle.fill", severityColor(Severity::warning, palette()), 16,
-                                    devicePixelRatioF()));
+  showSymbol(errorIcon, "exclamationmark.triangle.fill",
+             [](const QPalette& p) { return severityColor(Severity::warning, p); }, 16);
   loginErrorText_ = new QLabel(loginErrorRow_);
   loginErrorText_->setWordWrap(true);
   QFont callout = loginErrorText_->font();
@@ -77,10 +85,17 @@ SettingsForm::SettingsForm(SettingsContract& settings, QWidget* parent) : QWidge
   menuBar->addWidget(showsNetwork_);
   menuBar->addWidget(showsTemperature_);
 
+  // The picker as a form row: its label, then the two choices stacked right after it.
   auto* unit = addSection(form, this, "Birim");
-  auto* unitRow = new QHBoxLayout;
+  auto* unitRow = new QFormLayout;
+  unitRow->setContentsMargins(0, 0, 0, 0);
+  unitRow->setLabelAlignment(Qt::AlignLeft | Qt::AlignTop);
+  unitRow->setFormAlignment(Qt::AlignLeft | Qt::AlignTop);
+  unitRow->setFieldGrowthPolicy(QFormLayout::FieldsStayAtSizeHint);
+  unitRow->setHorizontalSpacing(Look::kGap3);
   auto* unitLabel = new QLabel(text("Ağ hızı birimi"), this);
   auto* choices = new QVBoxLayout;
+  choices->setSpacing(Look::kGap1);
   bytes_ = new QRadioButton(text("MB/s (bayt)"), this);
   bits_ = new QRadioButton(text("Mbps (bit)"), this);
   auto* group = new QButtonGroup(this);
@@ -88,9 +103,8 @@ SettingsForm::SettingsForm(SettingsContract& settings, QWidget* parent) : QWidge
   group->addButton(bits_);
   choices->addWidget(bytes_);
   choices->addWidget(bits_);
-  unitRow->addWidget(unitLabel, 0, Qt::AlignTop);
-  unitRow->addStretch(1);
-  unitRow->addLayout(choices);
+  unitLabel->setBuddy(bytes_);
+  unitRow->addRow(unitLabel, choices);
   unit->addLayout(unitRow);
 
   auto* notices = addSection(form, this, "Bildirimler",

@@ -1,6 +1,7 @@
 #pragma once
-// The square tray icon: the memory share as a ring, or an ECG trace while there is no share to
-// show. One light colour with a dark rim, so it reads on light and dark panels alike at 16 px.
+// The square tray icon: the memory share as a gauge, or an ECG trace while there is no share to
+// show. One light colour with a dark rim, so it reads on light and dark panels alike at 16 px;
+// dark ink where the desktop says the panel is light.
 
 #include <QImage>
 
@@ -15,6 +16,7 @@ namespace kovra::ui {
 // What the icon shows; the pictures are redrawn only when this changes.
 struct TrayIconContent {
   std::optional<int> memoryPercent;  // 0...100; absent: the ECG trace
+  bool darkInk = false;
   bool operator==(const TrayIconContent&) const = default;
 };
 

@@ -9,7 +9,10 @@
 #include <QIcon>
 #include <QPalette>
 #include <QMenu>
+#include <QEvent>
+#include <QGuiApplication>
 #include <QPixmap>
+#include <QRegularExpression>
 #include <QSystemTrayIcon>
 
 #include <unistd.h>
@@ -36,6 +39,13 @@ namespace {
 std::atomic<int> nextItemNumber{1};
 
 std::string str(const QString& s) { return s.toStdString(); }
+
+// Plasma hands programs the panel's colour scheme through the application palette; elsewhere the
+// panel's colour is unknown and the icon keeps its light ink with a dark rim.
+bool panelIsLight() {
+  if (!qEnvironmentVariable("XDG_CURRENT_DESKTOP").contains(QLatin1String("KDE"), Qt::CaseInsensitive)) return false;
+  return QGuiApplication::palette().color(QPalette::Window).lightness() > 128;
+}
 
 }  // namespace
 
@@ -64,6 +74,8 @@ TrayPresence::TrayPresence(ArayuzMenuBarLabelModel& label, Store& store, Executo
   connect(item_, &StatusNotifierItem::secondaryActivateRequested, this, [this] { Q_EMIT secondaryActivated(); });
   connect(item_, &StatusNotifierItem::contextMenuRequested, this, &TrayPresence::showContextMenu);
 
+  // A change of colour scheme reaches every widget, the hidden menu included.
+  contextMenu_->installEventFilter(this);
   refreshLabel();
   refreshIcon();
   renderedToken_ = label_.rendered().subscribe([this](const auto&) {
@@ -202,7 +214,9 @@ void TrayPresence::registerWithWatcher() {
 }
 
 void TrayPresence::itemUnregistered(const QString& service) {
-  if (!exported_ || (service != serviceName_ && service != bus_.baseService())) return;
+  // Watchers name an item by its bus name, or by bus name and object path ("name@/path").
+  const QString name = service.section(QRegularExpression(QStringLiteral("[@/]")), 0, 0);
+  if (!exported_ || (name != serviceName_ && name != bus_.baseService())) return;
   // One new registration at a time, at most one a second, so a watcher that keeps dropping the
   // item cannot keep the program busy.
   if (hasRetryTask_) return;
@@ -244,6 +258,14 @@ void TrayPresence::xembedTrayAppeared() {
   if (mode_ != Mode::none) return;
   Log::ui.info("Bir sistem tepsisi başladı; simge ona konuyor.");
   showFallback();
+}
+
+bool TrayPresence::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == contextMenu_.get() &&
+      (event->type() == QEvent::ApplicationPaletteChange || event->type() == QEvent::PaletteChange)) {
+    refreshIcon();
+  }
+  return QObject::eventFilter(watched, event);
 }
 
 bool TrayPresence::showFallback() {
@@ -315,6 +337,7 @@ void TrayPresence::refreshLabel() {
 
 void TrayPresence::refreshIcon() {
   TrayIconContent content;
+  content.darkInk = panelIsLight();
   const auto& memory = store_.memory();
   if (memory && label_.rendered().value()) {
     const double share = memory->usedFraction();
@@ -347,8 +370,9 @@ QString TrayPresence::writeIconFile(const TrayIconContent& content, const QImage
     if (!iconDir_->isValid()) Log::ui.error("Tepsi simgesi için klasör açılamadı: " + str(iconDir_->errorString()));
   }
   if (!iconDir_->isValid()) return {};
-  const QString name = content.memoryPercent ? QStringLiteral("kovra-ring-%1").arg(*content.memoryPercent)
-                                             : QStringLiteral("kovra-trace");
+  QString name = content.memoryPercent ? QStringLiteral("kovra-gauge-%1").arg(*content.memoryPercent)
+                                       : QStringLiteral("kovra-trace");
+  if (content.darkInk) name += QStringLiteral("-dark");
   const QString file = iconDir_->filePath(name + QStringLiteral(".png"));
   if (!QFileInfo::exists(file) && !image.save(file, "PNG")) {
     Log::ui.error("Tepsi simgesi yazılamadı: " + str(file));

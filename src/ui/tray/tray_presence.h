@@ -78,6 +78,9 @@ class TrayPresence : public QObject {
   // icons by name; empty when none could be made.
   QString iconThemePath() const;
 
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
  signals:
   void activated(QPoint globalPos);  // toggle the menu panel
   void secondaryActivated();         // open the main window

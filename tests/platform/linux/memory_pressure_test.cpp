@@ -110,21 +110,6 @@ struct Fixture {
       LinuxMemoryPlatform::Paths{dir.at("meminfo"), dir.at("pressure/memory"), dir.at("block")}, [this] { return now; }};
 };
 
-TEST(LinuxMemoryPlatformTest, MapsMeminfoOntoTheFourShares) {
-  Fixture f;
-  f.dir.write("meminfo", meminfo(100000, 60000, 8000, 2000));
-  f.dir.write("block/zram0/mm_stat", "100 50 8192 0 0 0 0 0 0\n");
-  f.dir.write("block/vda/size", "1\n");
-  auto v = f.platform.figures();
-  ASSERT_TRUE(v.ok()) << v.error();
-  EXPECT_EQ(v->totalBytes, 100000u * 1024);
-  EXPECT_EQ(v->appBytes, 2500u * 1024);                        // AnonPages + Shmem
-  EXPECT_EQ(v->cachedBytes, (100u + 2500 + 200) * 1024);       // Buffers + Cached − Shmem + SReclaimable
-  EXPECT_EQ(v->compressedBytes, 40u * 1024 + 8192);            // Zswap + zram
-  EXPECT_EQ(v->wiredBytes, (100000u - 30000 - 2500 - 2800 - 40) * 1024 - 8192);
-  EXPECT_EQ(f.platform.swapUsage().value(), (SwapUsage{8000 * 1024, 6000 * 1024}));
-}
-
 TEST(LinuxMemoryPlatformTest, MissingRequiredLinesFailNamingTheLine) {
   Fixture f;
   f.dir.write("meminfo", "MemTotal: 1000 kB\nMemFree: 10 kB\n");

@@ -32,15 +32,26 @@ TEST(LinuxDiskVolumeTest, ReadsCapacityAndTheLabelOfTheHomeDevice) {
   EXPECT_EQ(v->name, "/");
 }
 
-TEST(LinuxDiskVolumeTest, WithoutLabelTheMountPointNamesTheVolume) {
+TEST(LinuxDiskVolumeTest, WithoutLabelTheDiskModelThenTheMountPointNamesTheVolume) {
   testing::TempDir dir;
-  LinuxDiskVolumePlatform platform({dir.path(), dir.at("no-mountinfo"), dir.at("no-labels")});
+  LinuxDiskVolumePlatform platform({dir.path(), dir.at("no-mountinfo"), dir.at("no-labels"), dir.at("no-sys")});
   auto v = platform.readHomeVolume();
   ASSERT_TRUE(v.ok());
   EXPECT_FALSE(v->localizedName.has_value());
   EXPECT_FALSE(v->name.has_value());  // nothing known about the mount either
 
-  LinuxDiskVolumePlatform real({dir.path(), "/proc/self/mountinfo", dir.at("no-labels")});
+  // A partition: the model is its parent disk's.
+  struct stat st {};
+  ASSERT_EQ(::stat(dir.path().c_str(), &st), 0);
+  const std::string entry = std::to_string(major(st.st_dev)) + ":" + std::to_string(minor(st.st_dev));
+  dir.write("sys/disk/device/model", "  Örnek SSD 1TB  \n");
+  ASSERT_EQ(::mkdir(dir.at("sys/disk/part").c_str(), 0755), 0);
+  ASSERT_EQ(::mkdir(dir.at("sys/block").c_str(), 0755), 0);
+  ASSERT_EQ(::symlink(dir.at("sys/disk/part").c_str(), dir.at("sys/block/" + entry).c_str()), 0);
+  LinuxDiskVolumePlatform modelled({dir.path(), dir.at("no-mountinfo"), dir.at("no-labels"), dir.at("sys/block")});
+  EXPECT_EQ(modelled.readHomeVolume()->localizedName, "Örnek SSD 1TB");
+
+  LinuxDiskVolumePlatform real({dir.path(), "/proc/self/mountinfo", dir.at("no-labels"), dir.at("no-sys")});
   EXPECT_TRUE(real.readHomeVolume()->name.has_value());
 }
 

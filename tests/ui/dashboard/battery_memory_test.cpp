@@ -9,6 +9,7 @@
 #include "ui/dashboard/battery_strip_view.h"
 #include "ui/dashboard/dashboard_view.h"
 #include "ui/dashboard/memory_bar_view.h"
+#include "ui/pages/card_table.h"
 
 namespace kovra::ui {
 namespace {
@@ -55,7 +56,7 @@ TEST(BatteryStrip, PowerLineOnlyFromHalfAWatt) {
 using testing::DashboardFixture;
 
 TEST_F(DashboardFixture, BatteryStripAbsentWithoutAReading) {
-  DashboardView view(*store, *model, ArayuzCardSize::compact);
+  DashboardView view(*store, *model, cardTable(), ArayuzCardSize::compact);
   feed();
   EXPECT_FALSE(view.batteryStrip()->isVisibleTo(&view));
   advance(11);

@@ -11,6 +11,7 @@
 #include "ui/dashboard/menu_panel_content.h"
 #include "ui/dashboard/sparkline_view.h"
 #include "ui/dashboard/status_badge_view.h"
+#include "ui/pages/card_table.h"
 
 namespace kovra::ui {
 namespace {
@@ -24,7 +25,7 @@ QStringList labelTexts(const QWidget& root) {
 }
 
 TEST_F(DashboardFixture, RefreshUpdatesTheSameWidgetsInPlace) {
-  DashboardView view(*store, *model, ArayuzCardSize::full);
+  DashboardView view(*store, *model, cardTable(), ArayuzCardSize::full);
   view.resize(820, 700);
   view.show();
   const auto labelsBefore = view.findChildren<QLabel*>();
@@ -54,7 +55,7 @@ TEST_F(DashboardFixture, RefreshUpdatesTheSameWidgetsInPlace) {
 }
 
 TEST_F(DashboardFixture, TopAppsListShowsADashWithoutAppsAndRowsWithThem) {
-  CardView card(CardKind::cpu, *model, ArayuzCardSize::compact);
+  CardView card(cardRow(CardKind::cpu), *model, ArayuzCardSize::compact);
   card.resize(193, 260);
   card.show();
   auto visibleTexts = [&] {
@@ -73,7 +74,7 @@ TEST_F(DashboardFixture, TopAppsListShowsADashWithoutAppsAndRowsWithThem) {
 }
 
 TEST_F(DashboardFixture, CardsAndTheBandSelectTheirCard) {
-  DashboardView view(*store, *model, ArayuzCardSize::full);
+  DashboardView view(*store, *model, cardTable(), ArayuzCardSize::full);
   view.resize(820, 700);
   view.show();
   std::vector<CardKind> selected;
@@ -106,15 +107,15 @@ TEST(StatusBadge, NeutralDrawsNoBadge) {
 }
 
 TEST_F(DashboardFixture, CardBadgeFollowsTheVerdict) {
-  CardView card(CardKind::disk, *model, ArayuzCardSize::full);
+  CardView card(cardRow(CardKind::disk), *model, ArayuzCardSize::full);
   EXPECT_TRUE(card.badge()->isHidden());  // before readings every verdict is neutral
   feed();
   EXPECT_FALSE(card.badge()->isHidden());
-  EXPECT_EQ(card.badge()->labelText(), QString::fromStdString(ArayuzSeverityStyle::of(model->diskVerdict()->severity)->label));
+  EXPECT_EQ(card.badge()->labelText(), QString::fromStdString(ArayuzSeverityStyle::of(model->verdict(CardKind::disk)->severity)->label));
 }
 
 TEST_F(DashboardFixture, MenuPanelFitsItsWidthAndForwardsItsButtons) {
-  MenuPanelContent panel(*store, *model);
+  MenuPanelContent panel(*store, *model, cardTable());
   BatterySnapshot b;
   b.chargeFraction = 0.42;
   feed(0.5, 0.25, b);

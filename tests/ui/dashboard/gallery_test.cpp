@@ -4,6 +4,8 @@
 #include <QApplication>
 #include <QDir>
 #include <QPalette>
+#include <QStyle>
+#include <QStyleFactory>
 #include <QPixmap>
 
 #include <cmath>
@@ -12,24 +14,14 @@
 #include <gtest/gtest.h>
 
 #include "dashboard_fixture.h"
+#include "ui/common/look.h"
 #include "ui/dashboard/card_view.h"
 #include "ui/dashboard/dashboard_view.h"
 #include "ui/dashboard/menu_panel_content.h"
+#include "ui/pages/card_table.h"
 
 namespace kovra::ui {
 namespace {
-
-QPalette darkPalette() {
-  QPalette p;
-  p.setColor(QPalette::Window, QColor(36, 36, 38));
-  p.setColor(QPalette::WindowText, QColor(235, 235, 240));
-  p.setColor(QPalette::Base, QColor(48, 48, 52));
-  p.setColor(QPalette::Text, QColor(235, 235, 240));
-  p.setColor(QPalette::Button, QColor(60, 60, 64));
-  p.setColor(QPalette::ButtonText, QColor(235, 235, 240));
-  p.setColor(QPalette::PlaceholderText, QColor(235, 235, 240, 140));
-  return p;
-}
 
 class Gallery : public testing::DashboardFixture {
  protected:
@@ -38,6 +30,16 @@ class Gallery : public testing::DashboardFixture {
     if (!dir || !*dir) GTEST_SKIP() << "KOVRA_GALLERY_DIR not set";
     out = QString::fromLocal8Bit(dir);
     QDir().mkpath(out);
+    // As the program looks where the desktop offers no style of its own.
+    previousStyle_ = QApplication::style()->name();
+    previousPalette_ = QApplication::palette();
+    QApplication::setStyle(new KovraStyle);
+  }
+
+  void TearDown() override {
+    if (previousStyle_.isEmpty()) return;
+    QApplication::setStyle(QStyleFactory::create(previousStyle_));
+    QApplication::setPalette(previousPalette_);
   }
 
   // A minute of readings, so the sparklines have something to draw.
@@ -67,6 +69,8 @@ class Gallery : public testing::DashboardFixture {
   }
 
   QString out;
+  QString previousStyle_;
+  QPalette previousPalette_;
 };
 
 TEST_F(Gallery, DashboardAndPanel) {
@@ -76,29 +80,28 @@ TEST_F(Gallery, DashboardAndPanel) {
   battery.timeRemainingMinutes = 185;
   battery.cycleCount = 412;
 
+  QApplication::setPalette(kovraPalette(ColorScheme::light));
   {
-    DashboardView empty(*store, *model, ArayuzCardSize::full);
+    DashboardView empty(*store, *model, cardTable(), ArayuzCardSize::full);
     empty.resize(820, 760);
     save(empty, QStringLiteral("dashboard-empty"));
-    MenuPanelContent panel(*store, *model);
+    MenuPanelContent panel(*store, *model, cardTable());
     panel.adjustSize();
     save(panel, QStringLiteral("panel-empty"));
   }
   feedMinute(battery);
   for (bool dark : {false, true}) {
     const QString suffix = dark ? QStringLiteral("-dark") : QString();
-    DashboardView view(*store, *model, ArayuzCardSize::full);
-    if (dark) view.setPalette(darkPalette());
+    QApplication::setPalette(kovraPalette(dark ? ColorScheme::dark : ColorScheme::light));
+    DashboardView view(*store, *model, cardTable(), ArayuzCardSize::full);
     view.setAutoFillBackground(true);
     view.resize(820, 760);
     save(view, QStringLiteral("dashboard") + suffix);
-    DashboardView narrow(*store, *model, ArayuzCardSize::full);
-    if (dark) narrow.setPalette(darkPalette());
+    DashboardView narrow(*store, *model, cardTable(), ArayuzCardSize::full);
     narrow.setAutoFillBackground(true);
     narrow.resize(640, 760);
     save(narrow, QStringLiteral("dashboard-narrow") + suffix);
-    MenuPanelContent panel(*store, *model);
-    if (dark) panel.setPalette(darkPalette());
+    MenuPanelContent panel(*store, *model, cardTable());
     panel.setAutoFillBackground(true);
     panel.adjustSize();
     save(panel, QStringLiteral("panel") + suffix);

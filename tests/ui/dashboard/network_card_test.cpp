@@ -4,6 +4,7 @@
 
 #include "dashboard_fixture.h"
 #include "ui/dashboard/card_view.h"
+#include "ui/pages/card_table.h"
 
 namespace kovra::ui {
 namespace {
@@ -17,8 +18,8 @@ bool shows(const QWidget& root, const QString& text) {
 }
 
 TEST_F(DashboardFixture, ConnectionLineByKindAndSize) {
-  CardView full(CardKind::network, *model, ArayuzCardSize::full);
-  CardView compact(CardKind::network, *model, ArayuzCardSize::compact);
+  CardView full(cardRow(CardKind::network), *model, ArayuzCardSize::full);
+  CardView compact(cardRow(CardKind::network), *model, ArayuzCardSize::compact);
   // Before the first reading the line is a dash in both sizes.
   EXPECT_TRUE(shows(full, QStringLiteral("—")));
   EXPECT_TRUE(shows(full, QStringLiteral("Açılıştan beri ↓— · ↑ —")));
@@ -42,7 +43,7 @@ TEST_F(DashboardFixture, ConnectionLineByKindAndSize) {
 }
 
 TEST_F(DashboardFixture, RateLinesKeepTheirWidthAsFiguresChangeAndFollowTheUnit) {
-  CardView card(CardKind::network, *model, ArayuzCardSize::full);
+  CardView card(cardRow(CardKind::network), *model, ArayuzCardSize::full);
   card.resize(380, 300);
   card.show();
   auto rateLabel = [&]() -> QLabel* {

@@ -5,11 +5,14 @@
 #include <QDir>
 #include <QMouseEvent>
 #include <QScrollArea>
+#include <QStyle>
+#include <QStyleFactory>
 
 #include <cmath>
 
 #include "page_fixture.h"
 #include "ui/pages/app_list_view.h"
+#include "ui/common/look.h"
 #include "ui/pages/confirmation.h"
 #include "ui/pages/detail_page_views.h"
 #include "ui/pages/disk_page_view.h"
@@ -20,11 +23,18 @@ namespace {
 
 class Gallery : public PageFixture {
  protected:
+  void pages();
+  QString suffix;
+
   void SetUp() override {
     const char* dir = std::getenv("KOVRA_GALLERY_DIR");
     if (!dir || !*dir) GTEST_SKIP() << "KOVRA_GALLERY_DIR not set";
     out = QDir(QString::fromLocal8Bit(dir));
     QDir().mkpath(out.path());
+    // As the program looks where the desktop offers no style of its own.
+    previousStyle_ = QApplication::style()->name();
+    previousPalette_ = QApplication::palette();
+    QApplication::setStyle(new KovraStyle);
     ProcessListSnapshot list;
     const char* names[] = {"Firefox", "Visual Studio Code", "Slack", "Spotify", "Thunderbird", "GIMP", "Terminal",
                            "LibreOffice Writer", "Dosyalar", "Discord"};
@@ -71,19 +81,39 @@ class Gallery : public PageFixture {
     ASSERT_TRUE(canvas->grab().save(out.filePath(name + ".png")));
   }
 
+  void TearDown() override {
+    if (previousStyle_.isEmpty()) return;
+    QApplication::setStyle(QStyleFactory::create(previousStyle_));
+    QApplication::setPalette(previousPalette_);
+  }
+
   QDir out;
+  QString previousStyle_;
+  QPalette previousPalette_;
 };
 
+// One test per colour scheme: each starts from a fresh store (the scan states are one-way).
 TEST_F(Gallery, Pages) {
+  QApplication::setPalette(kovraPalette(ColorScheme::light));
+  pages();
+}
+
+TEST_F(Gallery, PagesDark) {
+  QApplication::setPalette(kovraPalette(ColorScheme::dark));
+  suffix = "-dark";
+  pages();
+}
+
+void Gallery::pages() {
   {
     CpuDetailView page(context());
-    save(&page, "cpu");
+    save(&page, "cpu" + suffix);
     // The pointer over the chart shows the value and time under it.
     auto* chart = page.history()->chart();
     const QPointF at(chart->width() * 0.7, chart->height() / 2.0);
     QMouseEvent move(QEvent::MouseMove, at, chart->mapToGlobal(at), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
     QApplication::sendEvent(chart, &move);
-    ASSERT_TRUE(chart->grab().save(out.filePath("cpu-chart-hover.png")));
+    ASSERT_TRUE(chart->grab().save(out.filePath("cpu-chart-hover" + suffix + ".png")));
   }
   {
     MemoryDetailView page(context());
@@ -93,7 +123,7 @@ TEST_F(Gallery, Pages) {
     page.appList()->toggle("app1");
     page.appList()->requestForce("app1");
     setConfirmHandler(previous);
-    save(&page, "memory");
+    save(&page, "memory" + suffix);
   }
   {
     NetworkDetailView page(context(true));
@@ -106,15 +136,15 @@ TEST_F(Gallery, Pages) {
       processNetworkSampler->box.set(traffic);
       tick();
     }
-    save(&page, "network");
+    save(&page, "network" + suffix);
   }
   {
     DiskPageView page(*store, *detail);
-    save(&page, "disk-idle");
+    save(&page, "disk-idle" + suffix);
     scanner->progress.currentPath = QDir::homePath().toStdString() + "/.cache/mozilla/firefox/profile/cache2/entries";
     store->startDiskScan();
     waitFor([&] { return store->diskScan().progress.scannedFileCount > 0; });
-    save(&page, "disk-scanning");
+    save(&page, "disk-scanning" + suffix);
     DiskScanResult result;
     for (int i = 0; i < 10; ++i) {
       result.largestFolders.push_back({QDir::homePath().toStdString() + "/Projeler/klasör-" + std::to_string(i),
@@ -132,7 +162,23 @@ TEST_F(Gallery, Pages) {
     scanner->answer = result;
     scanner->release();
     waitFor([&] { return store->diskScan().kind == DiskScanState::Case::finished; });
-    save(&page, "disk-finished");
+    save(&page, "disk-finished" + suffix);
+    scanner->answer = Failure{ScanError::failed("disk taraması: kök klasör okunamadı (errno 2)")};
+    store->startDiskScan();
+    waitFor([&] { return store->diskScan().kind == DiskScanState::Case::failed; });
+    save(&page, "disk-failed" + suffix);
+  }
+  for (bool destructive : {false, true}) {
+    const ConfirmRequest request{
+        QString::fromUtf8(destructive ? "“Firefox” zorla kapatılsın mı?" : "“Firefox” kapatılsın mı?"),
+        QString::fromUtf8(destructive ? "Zorla kapatılan uygulama kaydetmeni beklemez; kaydedilmemiş değişiklikler "
+                                        "kaybolur. Bir sonraki adımda son kez onaylayacaksın."
+                                      : "Uygulama kaydedilmemiş işler için sana sorabilir."),
+        QString::fromUtf8(destructive ? "Devam et" : "Kapat"), QString::fromUtf8("Vazgeç"), destructive};
+    std::unique_ptr<QWidget> dialog(makeConfirmationPreview(request));
+    dialog->show();
+    QApplication::processEvents();
+    ASSERT_TRUE(dialog->grab().save(out.filePath((destructive ? "confirm-force" : "confirm-quit") + suffix + ".png")));
   }
 }
 

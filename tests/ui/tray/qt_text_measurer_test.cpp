@@ -85,6 +85,33 @@ TEST(TrayIcon, SquareMonochromePicturesThatShowTheShare) {
   EXPECT_EQ(trayIconImage({63}, 22), trayIconImage({63}, 22));
 }
 
+// Pixels of the picture that are mostly opaque and lighter (or darker) than mid grey.
+int inkOf(const QImage& image, bool light) {
+  int n = 0;
+  for (int y = 0; y < image.height(); ++y) {
+    for (int x = 0; x < image.width(); ++x) {
+      const QRgb c = image.pixel(x, y);
+      if (qAlpha(c) < 200) continue;
+      const int grey = qGray(c);
+      if (light ? grey > 200 : grey < 60) ++n;
+    }
+  }
+  return n;
+}
+
+TEST(TrayIcon, AGaugeOpenAtTheBottomThatReadsOnLightAndDarkPanels) {
+  const int size = 22;
+  // Open at the bottom whatever the share: a gauge, not a spinner.
+  for (int percent : {0, 3, 50, 100}) EXPECT_EQ(qAlpha(trayIconImage({percent}, size).pixel(size / 2, size - 3)), 0);
+  // A small share is still visible, and more share shows more ink.
+  EXPECT_GT(inkOf(trayIconImage({0}, size), true), 0);
+  EXPECT_LT(inkOf(trayIconImage({10}, size), true), inkOf(trayIconImage({60}, size), true));
+  // Where the panel is known to be light the used share is drawn dark.
+  const QImage onLight = trayIconImage({63, true}, size);
+  EXPECT_GT(inkOf(onLight, false), inkOf(trayIconImage({63}, size), false));
+  EXPECT_EQ(inkOf(onLight, true), 0);
+}
+
 // Memory wavering between two percents must not redraw the ring each time; a content pushed out
 // of the kept few is drawn again, and each content keeps its own pictures.
 TEST(TrayIcon, RecentContentsAreDrawnOnceAndKeepTheirOwnPictures) {
