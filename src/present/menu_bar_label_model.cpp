@@ -29,11 +29,20 @@ void ArayuzMenuBarLabelModel::schedule() {
   });
 }
 
+namespace {
+
+std::optional<double> processorCelsius(const std::optional<SensorsSnapshot>& sensors) {
+  const SensorPartReading* processor = sensors ? sensors->processor() : nullptr;
+  return processor ? processor->celsius : std::nullopt;
+}
+
+}  // namespace
+
 ArayuzMenuBarContent ArayuzMenuBarLabelModel::makeContent() const {
   const auto& settings = store_.settings();
   return makeMenuBarContent({settings.menuBarShowsNetwork(), settings.menuBarShowsMemory(), settings.rateUnit(),
                              store_.displayRates(), store_.memory(), settings.menuBarShowsTemperature(),
-                             std::nullopt});
+                             processorCelsius(store_.sensors())});
 }
 
 ArayuzMenuBarLayout ArayuzMenuBarLabelModel::resolvedLayout(const ArayuzMenuBarContent& content) {
