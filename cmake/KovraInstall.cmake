@@ -21,6 +21,14 @@ add_custom_command(OUTPUT ${_man}
 add_custom_target(kovra_man ALL DEPENDS ${_man})
 install(FILES ${_man} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 
+# The package's copyright and change log, where Debian's tools look for them.
+set(_changelog ${CMAKE_CURRENT_BINARY_DIR}/changelog.gz)
+add_custom_command(OUTPUT ${_changelog}
+  COMMAND ${KOVRA_GZIP} -9 -n -c ${_data}/changelog > ${_changelog}
+  DEPENDS ${_data}/changelog VERBATIM)
+add_custom_target(kovra_changelog ALL DEPENDS ${_changelog})
+install(FILES ${_data}/copyright ${_changelog} DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/kovra)
+
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME kovra)
 set(CPACK_PACKAGE_VENDOR "Kovra")

@@ -86,11 +86,7 @@ class Session:
         self.out = out
         self.host = host
         self.start_common()
-        display_file = os.path.join(self.work, "display")
-        with open(display_file, "w") as f:
-            self.xvfb = self.spawn(["Xvfb", "-displayfd", str(f.fileno()), "-screen", "0", f"{WIDTH}x{HEIGHT}x24",
-                                    "-nolisten", "tcp", "-noreset"], "xvfb", pass_fds=(f.fileno(),))
-        self.env["DISPLAY"] = ":" + self.wait_file(display_file)
+        self.start_xvfb()
         self.start_bus()
         self.spawn(["xfwm4", "--compositor=off"], "xfwm4")
         self.wait_for(lambda: "xfwm4" in self.run(["xwininfo", "-root", "-tree"]), 10)
@@ -111,6 +107,13 @@ class Session:
                         GTK_A11Y="none")
         for key in ("DISPLAY", "XAUTHORITY"):
             self.env.pop(key, None)
+
+    def start_xvfb(self):
+        display_file = os.path.join(self.work, "display")
+        with open(display_file, "w") as f:
+            self.spawn(["Xvfb", "-displayfd", str(f.fileno()), "-screen", "0", f"{WIDTH}x{HEIGHT}x24", "-nolisten",
+                        "tcp", "-noreset"], "xvfb", pass_fds=(f.fileno(),))
+        self.env["DISPLAY"] = ":" + self.wait_file(display_file)
 
     def start_bus(self):
         bus_file = os.path.join(self.work, "bus")
@@ -260,11 +263,7 @@ class PlasmaSession(Session):
         self.out = out
         self.host = host
         self.start_common()
-        display_file = os.path.join(self.work, "display")
-        with open(display_file, "w") as f:
-            self.spawn(["Xvfb", "-displayfd", str(f.fileno()), "-screen", "0", f"{WIDTH}x{HEIGHT}x24", "-nolisten",
-                        "tcp", "-noreset"], "xvfb", pass_fds=(f.fileno(),))
-        self.env["DISPLAY"] = ":" + self.wait_file(display_file)
+        self.start_xvfb()
         self.env.update(LIBGL_ALWAYS_SOFTWARE="1", XDG_CURRENT_DESKTOP="KDE", KDE_SESSION_VERSION="5",
                         KDE_FULL_SESSION="true")
         self.start_bus()

@@ -30,7 +30,9 @@ for f in usr/share/applications/com.example.Kovra.desktop \
          usr/share/icons/hicolor/scalable/apps/com.example.Kovra.svg \
          usr/share/icons/hicolor/symbolic/apps/com.example.Kovra-symbolic.svg \
          usr/share/metainfo/com.example.Kovra.metainfo.xml \
-         usr/share/man/man1/kovra.1.gz; do
+         usr/share/man/man1/kovra.1.gz \
+         usr/share/doc/kovra/copyright \
+         usr/share/doc/kovra/changelog.gz; do
   [ -s "$root/$f" ] || fail "$f missing or empty"
 done
 # Nothing outside /usr, nothing writable by others.

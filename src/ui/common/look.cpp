@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QDateTime>
-#include <QLabel>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPointer>
@@ -131,6 +130,24 @@ void KovraStyle::drawPrimitive(PrimitiveElement element, const QStyleOption* opt
       return;
     }
     case PE_FrameDefaultButton: return;
+    case PE_IndicatorCheckBox:
+    case PE_IndicatorRadioButton: {
+      // Fusion outlines its boxes in a shade of the window colour, which all but vanishes on the
+      // dark greys: a line in the text colour keeps them visible in both schemes.
+      QProxyStyle::drawPrimitive(element, option, painter, widget);
+      painter->save();
+      painter->setRenderHint(QPainter::Antialiasing);
+      painter->setBrush(Qt::NoBrush);
+      painter->setPen(QPen(withAlpha(ink, 0.38), 1));
+      const QRectF r = QRectF(option->rect).adjusted(0.5, 0.5, -1.5, -1.5);
+      if (element == PE_IndicatorRadioButton) {
+        painter->drawEllipse(r);
+      } else {
+        painter->drawRoundedRect(r, 2, 2);
+      }
+      painter->restore();
+      return;
+    }
     case PE_PanelTipLabel: {
       painter->save();
       painter->setRenderHint(QPainter::Antialiasing);
@@ -194,14 +211,6 @@ void KovraStyle::drawControl(ControlElement element, const QStyleOption* option,
     default: break;
   }
   QProxyStyle::drawControl(element, option, painter, widget);
-}
-
-void alignBaselines(QLabel* figure, QLabel* caption) {
-  figure->setAlignment((figure->alignment() & Qt::AlignHorizontal_Mask) | Qt::AlignTop);
-  caption->setAlignment((caption->alignment() & Qt::AlignHorizontal_Mask) | Qt::AlignTop);
-  const int drop = figure->contentsMargins().top() + figure->fontMetrics().ascent() - caption->fontMetrics().ascent();
-  const QMargins m = caption->contentsMargins();
-  caption->setContentsMargins(m.left(), std::max(0, drop), m.right(), m.bottom());
 }
 
 bool usesKovraLook() { return ownStyle; }

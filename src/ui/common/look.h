@@ -9,7 +9,6 @@
 #include <QProxyStyle>
 
 class QApplication;
-class QLabel;
 
 namespace kovra::ui {
 
@@ -48,10 +47,6 @@ class KovraStyle : public QProxyStyle {
                    const QWidget* widget) const override;
   QPalette standardPalette() const override { return kovraPalette(ColorScheme::light); }
 };
-
-// Lines `caption` up on `figure`'s baseline. Both labels sit at the top of the same row (added
-// with Qt::AlignTop); box layouts cannot align baselines themselves.
-void alignBaselines(QLabel* figure, QLabel* caption);
 
 // Whether the style in use is the program's own (the desktop offered none).
 bool usesKovraLook();

@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <cmath>
 
 #include "core/format.h"
@@ -13,7 +14,6 @@
 #include "present/palette.h"
 #include "ui/common/colors.h"
 #include "ui/common/icon_cache.h"
-#include "ui/common/look.h"
 #include "ui/common/symbols.h"
 #include "ui/common/tint.h"
 #include "ui/dashboard/eliding_label.h"
@@ -32,6 +32,47 @@ QVBoxLayout* column(QWidget* owner, int spacing) {
 }
 
 QString placeholder() { return qstr(Format::placeholder); }
+
+// A figure with its caption on the figure's baseline right after the text. The row asks for the
+// width of the widest figure, so new digits never lay the card out again; only the caption moves.
+class FigureRow final : public QWidget {
+ public:
+  FigureRow(QLabel* figure, QLabel* caption, const QString& widest, QWidget* parent)
+      : QWidget(parent), figure_(figure), caption_(caption) {
+    figure_->setParent(this);
+    caption_->setParent(this);
+    figure_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    caption_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    reserved_ = figure_->fontMetrics().horizontalAdvance(widest) + 2;
+    setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+    place();
+  }
+
+  void place() {
+    const QFontMetrics f = figure_->fontMetrics();
+    const QFontMetrics c = caption_->fontMetrics();
+    const int text = f.horizontalAdvance(figure_->text()) + 2;
+    figure_->setGeometry(0, 0, text, f.height());
+    const int drop = std::max(0, f.ascent() - c.ascent());
+    const int captionWidth = c.horizontalAdvance(caption_->text()) + 2;
+    caption_->setGeometry(text + kGap, drop, captionWidth, c.height());
+    const QSize hint(std::max(text, reserved_) + kGap + captionWidth, std::max(f.height(), drop + c.height()));
+    if (hint != hint_) {
+      hint_ = hint;
+      updateGeometry();
+    }
+  }
+
+  QSize sizeHint() const override { return hint_; }
+  QSize minimumSizeHint() const override { return hint_; }
+
+ private:
+  static constexpr int kGap = 6;
+  QLabel* figure_;
+  QLabel* caption_;
+  int reserved_ = 0;
+  QSize hint_;
+};
 
 }  // namespace
 
@@ -183,16 +224,10 @@ CPUValueView::CPUValueView(const ArayuzDashboardModel& model, const CardMetrics&
     : QWidget(parent), metrics_(metrics) {
   setAttribute(Qt::WA_TransparentForMouseEvents);
   auto* layout = column(this, metrics.compact() ? 2 : 4);
-  auto* figureRow = new QHBoxLayout;
-  figureRow->setSpacing(6);
   usage_ = makeLabel(qstr(model.cpuText().value()), metrics.bigFont(font()), this);
-  fixToWidest(usage_, qstr(model.percentTemplate));
   auto* inUse = makeLabel(qstr(localized("kullanımda", "İşlemci kartı")), metrics.bodyFont(font()), this, true);
-  alignBaselines(usage_, inUse);
-  figureRow->addWidget(usage_, 0, Qt::AlignTop);
-  figureRow->addWidget(inUse, 0, Qt::AlignTop);
-  figureRow->addStretch(1);
-  layout->addLayout(figureRow);
+  auto* figureRow = new FigureRow(usage_, inUse, qstr(model.percentTemplate), this);
+  layout->addWidget(figureRow);
   layout->addSpacing(metrics.compact() ? 2 : 6);
   QFont heading = metrics.captionFont(font());
   heading.setWeight(QFont::DemiBold);
@@ -220,7 +255,11 @@ CPUValueView::CPUValueView(const ArayuzDashboardModel& model, const CardMetrics&
     layout->addWidget(r.row);
   }
   setApps(model.topCPUApps().value());
-  tokens_.push_back(model.cpuText().subscribe([this](const std::string& s) { setTextIfChanged(usage_, qstr(s)); }));
+  tokens_.push_back(model.cpuText().subscribe([this, figureRow](const std::string& s) {
+    if (usage_->text() == qstr(s)) return;
+    usage_->setText(qstr(s));
+    figureRow->place();
+  }));
   tokens_.push_back(model.topCPUApps().subscribe([this](const std::vector<ArayuzTopApp>& apps) { setApps(apps); }));
 }
 

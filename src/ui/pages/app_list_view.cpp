@@ -352,6 +352,7 @@ AppListView::AppListView(ArayuzAppMetric metric, Store& store,
                      TextRole::secondaryCallout, this);
   // Only as tall as its lines, so the rows follow it at the list's spacing.
   header_->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
+  header_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   column->addWidget(header_);
   empty_ = makeLabel(QString::fromUtf8("—"), TextRole::secondary, this);
   empty_->setContentsMargins(0, 8, 0, 8);

@@ -1,14 +1,17 @@
 #include "ui/pages/disk_page_view.h"
 
 #include <QApplication>
+#include <QCursor>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QToolTip>
 #include <QUrl>
 #include <QVBoxLayout>
 
@@ -254,7 +257,13 @@ DiskScanSectionView::DiskScanSectionView(Store& store, AccessCheck accessCheck, 
       accessCheck_(std::move(accessCheck)) {
   contentLayout()->setSpacing(kStackSpacing);
   if (!accessCheck_) accessCheck_ = [] { return true; };
-  reveal_ = [](const QString& path) { revealInFileManager(path); };
+  reveal_ = [this](const QString& path) {
+    // Where the user clicked: the button keeps the focus after its click.
+    QPointer<QWidget> anchor = QApplication::focusWidget();
+    revealInFileManager(path, [this, anchor](RevealOutcome outcome) {
+      if (outcome == RevealOutcome::failed) showRevealFailure(anchor);
+    });
+  };
   // One of the pages below shows at a time (a plain column keeps the wrapped texts' heights right).
   pages_ = new QWidget(this);
   auto* pagesColumn = new QVBoxLayout(pages_);
@@ -271,6 +280,7 @@ DiskScanSectionView::DiskScanSectionView(Store& store, AccessCheck accessCheck, 
                     TextRole::secondaryCallout, startPage_);
   // Only as tall as its lines: the stack's spacing is the only gap around it.
   intro_->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
+  intro_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   column->addWidget(intro_);
   failure_ = new QWidget(startPage_);
   auto* failureRow = new QHBoxLayout(failure_);
@@ -376,6 +386,11 @@ void DiskScanSectionView::apply(const DiskScanState& state) {
       break;
   }
   updateNotice();
+}
+
+void DiskScanSectionView::showRevealFailure(QWidget* anchor) {
+  const QPoint at = anchor && anchor->isVisible() ? anchor->mapToGlobal(QPoint(0, anchor->height())) : QCursor::pos();
+  QToolTip::showText(at, qs(localized("Dosya yöneticisi açılamadı.")), anchor != nullptr ? anchor : this);
 }
 
 void DiskScanSectionView::showPage(QWidget* page) {

@@ -125,6 +125,8 @@ class DiskScanSectionView : public DetailSectionView {
   DiskScanSectionView(Store& store, AccessCheck accessCheck = {}, QWidget* parent = nullptr);
 
   void setRevealHandler(Reveal reveal) { reveal_ = std::move(reveal); }
+  // Says, next to `anchor` (the button the user pressed), that no file manager could be opened.
+  void showRevealFailure(QWidget* anchor);
   void checkAccess();
   const std::optional<bool>& hasFullDiskAccess() const { return hasFullDiskAccess_; }
 

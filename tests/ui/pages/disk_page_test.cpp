@@ -1,3 +1,4 @@
+#include <QToolTip>
 #include <QDir>
 #include <QProgressBar>
 #include <QPushButton>
@@ -83,6 +84,11 @@ TEST_F(DiskPageTest, ScanSectionWalksThroughItsStates) {
   EXPECT_EQ(row->revealButton()->text(), QString::fromUtf8("Dosya yöneticisinde göster"));
   row->revealButton()->click();
   EXPECT_EQ(revealed, QStringList{"/home/user/Videos/film.mkv"});
+  // With no file manager to show it, the failure is said next to the button.
+  section->showRevealFailure(row->revealButton());
+  EXPECT_TRUE(QToolTip::isVisible());
+  EXPECT_EQ(QToolTip::text(), QString::fromUtf8("Dosya yöneticisi açılamadı."));
+  QToolTip::hideText();
   EXPECT_EQ(result->partialNotice(), nullptr) << "no access notices on this platform";
 
   result->rescanButton()->click();

@@ -21,6 +21,7 @@ class TestNotificationServer : public QObject, protected QDBusContext {
   struct Notice {
     QString appName;
     uint replacesId;
+    QString appIcon;
     QString summary;
     QString body;
     QVariantMap hints;
@@ -31,13 +32,13 @@ class TestNotificationServer : public QObject, protected QDBusContext {
   bool refuses = false;
 
  public slots:
-  uint Notify(const QString& appName, uint replacesId, const QString&, const QString& summary, const QString& body,
+  uint Notify(const QString& appName, uint replacesId, const QString& appIcon, const QString& summary, const QString& body,
               const QStringList&, const QVariantMap& hints, int timeout) {
     if (refuses) {
       sendErrorReply(QDBusError::AccessDenied, QStringLiteral("bildirimler kapalı"));
       return 0;
     }
-    notices.push_back({appName, replacesId, summary, body, hints, timeout});
+    notices.push_back({appName, replacesId, appIcon, summary, body, hints, timeout});
     return replacesId != 0 ? replacesId : ++lastId_;
   }
   QString GetServerInformation(QString& vendor, QString& version, QString& specVersion) {
@@ -104,6 +105,9 @@ TEST_F(DBusNotifierTest, NoticesReachTheServerAndReplaceOnlyTheirOwnKind) {
   for (const auto& n : server.notices) {
     EXPECT_EQ(n.appName, QStringLiteral("Kovra"));
     EXPECT_EQ(n.hints.value(QStringLiteral("sound-name")).toString(), QStringLiteral("message-new-instant"));
+    // The desktop finds the program's entry and icon under the same id as its menu entry.
+    EXPECT_EQ(n.hints.value(QStringLiteral("desktop-entry")).toString(), QStringLiteral("com.example.Kovra"));
+    EXPECT_EQ(n.appIcon, QStringLiteral("com.example.Kovra"));
     EXPECT_EQ(n.timeout, -1);
   }
   EXPECT_EQ(server.notices[0].summary, QStringLiteral("Bellek dolu"));

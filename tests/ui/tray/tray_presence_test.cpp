@@ -422,6 +422,41 @@ TEST_F(TrayPresenceTest, HostsThatLoadIconsByNameFindTheCurrentPicture) {
   EXPECT_FALSE(QFileInfo::exists(dir)) << "the pictures go with the program";
 }
 
+// A watcher that takes registrations and never answers.
+class SilentWatcher : public QObject, protected QDBusContext {
+  Q_OBJECT
+  Q_CLASSINFO("D-Bus Interface", "org.kde.StatusNotifierWatcher")
+
+ public:
+  int calls = 0;
+
+ public slots:
+  void RegisterStatusNotifierItem(const QString&) {
+    ++calls;
+    setDelayedReply(true);
+  }
+};
+
+TEST_F(TrayPresenceTest, AWatcherThatNeverAnswersDoesNotHoldUpStartUp) {
+  SilentWatcher silent;
+  ASSERT_TRUE(panelBus.registerObject(QString::fromLatin1(TrayPresence::watcherPath), &silent,
+                                      QDBusConnection::ExportAllSlots));
+  ASSERT_TRUE(panelBus.registerService(QString::fromLatin1(TrayPresence::watcherService)));
+  makePresence();
+  int unavailable = 0;
+  QObject context;
+  QObject::connect(presence.get(), &TrayPresence::unavailable, &context, [&] { ++unavailable; });
+  LogCapture log;
+  presence->start();  // returns at once: nothing waits for the bus
+  ASSERT_TRUE(spinUntil([&] { return silent.calls == 1; }));
+  // The user is not left with nothing: after the grace period the window opens.
+  advance(TrayPresence::kGraceSeconds + 0.5);
+  EXPECT_EQ(unavailable, 1);
+  // The unanswered call gives up after a few seconds and says so.
+  ASSERT_TRUE(spinUntil([&] { return !log.messages("ui").empty(); }));
+  EXPECT_NE(log.messages("ui").front().find("kaydedilemedi"), std::string::npos) << log.messages("ui").front();
+}
+
 class TrayPresenceBusLossTest : public kovra::testing::StoreFixture {};
 
 TEST_F(TrayPresenceBusLossTest, MovesToANewConnectionWhenTheDaemonDropsTheOldOne) {
