@@ -3,7 +3,11 @@
 #   process refresh  CPU per refresh with ~2,000 extra idle processes (btop, top, htop)
 #   first reading    CPU and wall time of a fresh process sampler's first reading
 #   --dump           wall time of `kovra --dump`
-#   home scan        a generated tree of ~300k files in ~25k folders, warm and cold cache (du, ncdu, gdu)
+#   home scan        two generated trees, warm and cold cache (du, ncdu, gdu): "spread", ~300k files
+#                    in ~25k folders of even shape; "linked", about as large, one subfolder holding
+#                    most of it (an object store), deep chains and flat folders, sparse and
+#                    preallocated files, symbolic links, files with several names across folders
+#                    and unreadable folders; for each, the stat calls per entry (strace)
 #
 #   bench/compare.sh [build-dir]        (default build/release; built here when missing)
 #   ROUNDS=3 PROCS=2000 FILES=300000 FOLDERS=25000 bench/compare.sh
@@ -54,6 +58,7 @@ source scripts/lib/idle_processes.sh
 cleanup() {
   idle_processes_stop
   pkill -KILL -s 0 -x btop 2>/dev/null || true
+  chmod -R u+rwx "$WORK" 2>/dev/null || true
   rm -rf "$WORK"
 }
 trap cleanup EXIT
@@ -191,9 +196,9 @@ idle_processes_stop
 
 # --- home scan -------------------------------------------------------------------------------------
 declare -A warm cold
+TREES=()
 if [[ ${SCAN:-yes} != no ]]; then
-TREE=$WORK/tree
-python3 - "$TREE" "$FILES" "$FOLDERS" <<'PY'
+python3 - "$WORK/spread" "$FILES" "$FOLDERS" <<'PY'
 import os, random, sys
 root, files, folders = sys.argv[1], int(sys.argv[2]), int(sys.argv[3])
 random.seed(11)
@@ -215,9 +220,24 @@ for i in range(files):
     if size:
         os.posix_fallocate(fd, 0, size)
     os.close(fd)
-print("tree: %d files in %d folders" % (files, len(made) + tops + tops * mids + 1))
+print("tree spread: %d files in %d folders" % (files, len(made) + tops + tops * mids + 1))
 PY
-"$PROBE" scan-check "$TREE"
+TREES+=(spread)
+
+python3 bench/make_linked_tree.py "$WORK/linked" "$FILES" "$FOLDERS"
+TREES+=(linked)
+for t in "${TREES[@]}"; do "$PROBE" scan-check "$WORK/$t"; done
+
+# Stat calls per entry, from the system calls each tool makes (strace counts them).
+stat_calls() {  # tree command...
+  local tree=$1
+  shift
+  local entries
+  entries=$(find "$tree" -mindepth 1 2>/dev/null | wc -l)
+  strace -f -c -o "$WORK/strace" -e trace=statx,newfstatat,fstat,lstat,stat,openat,openat2,getdents64 "$@" >/dev/null 2>&1 || true
+  awk -v e="$entries" '$NF ~ /^(statx|newfstatat|fstat|lstat|stat)$/ {s += $4} $NF ~ /^(openat|openat2|getdents64)$/ {o = o " " $NF "=" $4}
+    END {printf "%.3f stat calls per entry (%d for %d entries;%s)\n", s / e, s, e, o}' "$WORK/strace"
+}
 
 drop() { sync; echo 3 >/proc/sys/vm/drop_caches 2>/dev/null; }
 COLD=yes
@@ -232,22 +252,28 @@ run_scan() {  # label cache command...
   echo "$label $cache: ${w} ms wall, ${c} ms CPU"
   if [[ $cache == warm ]]; then warm[$label]+="$w "; else cold[$label]+="$w "; fi
 }
-"$PROBE" scan "$TREE" >/dev/null; du -sx "$TREE" >/dev/null  # warm the cache
-for r in $(seq "$ROUNDS"); do
-  run_scan kovra warm "$PROBE" scan "$TREE"
-  run_scan kovra-1thread warm "$PROBE" scan "$TREE" 1
-  run_scan du warm du -sx "$TREE"
-  run_scan ncdu warm ncdu -x -o /dev/null "$TREE"
-  run_scan gdu warm gdu -npsx "$TREE"
-done
-echo "kovra memory: $("$PROBE" scan "$TREE" | sed -n 's/.*max_rss_kb=\([0-9]*\).*/\1/p') kB peak resident"
-if [[ $COLD == yes ]]; then
+for t in "${TREES[@]}"; do
+  TREE=$WORK/$t
+  echo "-- tree $t"
+  echo "kovra: $(stat_calls "$TREE" "$PROBE" scan "$TREE")"
+  echo "du:    $(stat_calls "$TREE" du -sx "$TREE")"
+  "$PROBE" scan "$TREE" >/dev/null; du -sx "$TREE" >/dev/null  # warm the cache
   for r in $(seq "$ROUNDS"); do
-    run_scan kovra cold "$PROBE" scan "$TREE"
-    run_scan du cold du -sx "$TREE"
-    run_scan gdu cold gdu -npsx "$TREE"
+    run_scan "$t/kovra" warm "$PROBE" scan "$TREE"
+    run_scan "$t/kovra-1thread" warm "$PROBE" scan "$TREE" 1
+    run_scan "$t/du" warm du -sx "$TREE"
+    run_scan "$t/ncdu" warm ncdu -x -o /dev/null "$TREE"
+    run_scan "$t/gdu" warm gdu -npsx "$TREE"
   done
-fi
+  echo "kovra memory: $("$PROBE" scan "$TREE" | sed -n 's/.*max_rss_kb=\([0-9]*\).*/\1/p') kB peak resident"
+  if [[ $COLD == yes ]]; then
+    for r in $(seq "$ROUNDS"); do
+      run_scan "$t/kovra" cold "$PROBE" scan "$TREE"
+      run_scan "$t/du" cold du -sx "$TREE"
+      run_scan "$t/gdu" cold gdu -npsx "$TREE"
+    done
+  fi
+done
 fi
 
 # --- summary ---------------------------------------------------------------------------------------
@@ -262,11 +288,15 @@ echo "  ratio to btop round by round: ${per[*]} (median $(median "${per[@]}"))"
 echo "first process reading: $(median "${first[@]}") ms CPU, $(median "${firstwall[@]}") ms wall (goal <= 40 ms)"
 echo "kovra --dump wall time: $(median "${dump[@]}") ms (goal <= 1060 ms)"
 [[ ${SCAN:-yes} == no ]] && exit 0
-kw=$(median ${warm[kovra]}); dw=$(median ${warm[du]})
-echo "home scan warm: kovra $kw ms, one-thread $(median ${warm[kovra-1thread]}) ms, du $dw ms, ncdu $(median ${warm[ncdu]}) ms, gdu $(median ${warm[gdu]}) ms"
-echo "  kovra is $(ratio "$dw" "$kw")x faster than du (goal >= 1.8)"
-if [[ $COLD == yes ]]; then
-  kc=$(median ${cold[kovra]}); gc=$(median ${cold[gdu]})
-  echo "home scan cold: kovra $kc ms, du $(median ${cold[du]}) ms, gdu $gc ms"
-  echo "  kovra is $(ratio "$gc" "$kc")x as fast as gdu (goal > 1.0)"
-fi
+for t in "${TREES[@]}"; do
+  kw=$(median ${warm[$t/kovra]}); dw=$(median ${warm[$t/du]})
+  echo "home scan warm, tree $t: kovra $kw ms, one-thread $(median ${warm[$t/kovra-1thread]}) ms, du $dw ms, ncdu $(median ${warm[$t/ncdu]}) ms, gdu $(median ${warm[$t/gdu]}) ms"
+  k=(${warm[$t/kovra]}); d=(${warm[$t/du]}); per=()
+  for i in "${!k[@]}"; do per+=("$(ratio "${d[$i]}" "${k[$i]}")"); done
+  echo "  kovra is $(ratio "$dw" "$kw")x faster than du (goal >= 1.8); round by round: ${per[*]} (median $(median "${per[@]}"))"
+  if [[ $COLD == yes ]]; then
+    kc=$(median ${cold[$t/kovra]}); gc=$(median ${cold[$t/gdu]})
+    echo "home scan cold, tree $t: kovra $kc ms, du $(median ${cold[$t/du]}) ms, gdu $gc ms"
+    echo "  kovra is $(ratio "$gc" "$kc")x as fast as gdu (goal > 1.0)"
+  fi
+done

@@ -4,7 +4,7 @@
 
 #include <algorithm>
 #include <array>
-#include <functional>
+#include <chrono>
 #include <optional>
 #include <cerrno>
 #include <thread>
@@ -42,24 +42,27 @@ DumpPayload makePayload(const SamplerSet& samplers, double settleDelay) {
     Json value;
     std::optional<std::string> error;
   };
-  // The samplers share nothing, so each pass reads them side by side, one thread each: a pass
-  // then takes as long as its slowest read instead of all of them in a row.
-  auto pass = [&] {
-    std::array<Slot, kAllSampleKinds.size()> slots;
-    {
-      std::vector<std::jthread> threads;
-      threads.reserve(table.size());
-      for (size_t i = 0; i < table.size(); ++i) {
-        threads.emplace_back([&, i] { table[i].dump(samplers, slots[i].value, slots[i].error); });
-      }
+  // Each kind runs on its own thread: its warm-up read, then its second read `settleDelay` after
+  // the warm-up began (the moment its own clock took the baseline), so a slow first read of one
+  // sampler (the process list) never pushes back the others' second reads. The samplers share
+  // nothing; rates still divide by the time each sampler saw pass. The results are taken in the
+  // table's order.
+  using Clock = std::chrono::steady_clock;
+  const auto settle = std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(std::max(settleDelay, 0.0)));
+  std::array<Slot, kAllSampleKinds.size()> slots;
+  {
+    std::vector<std::jthread> readers;
+    readers.reserve(table.size());
+    for (size_t i = 0; i < table.size(); ++i) {
+      readers.emplace_back([&, i] {
+        const auto began = Clock::now();
+        Slot warmUp;
+        table[i].dump(samplers, warmUp.value, warmUp.error);
+        if (settle > Clock::duration::zero()) std::this_thread::sleep_until(began + settle);
+        table[i].dump(samplers, slots[i].value, slots[i].error);
+      });
     }
-    return slots;
-  };
-
-  // Warm-up: the samplers that work from differences take their baseline here.
-  (void)pass();
-  if (settleDelay > 0) std::this_thread::sleep_for(std::chrono::duration<double>(settleDelay));
-  auto slots = pass();
+  }
 
   DumpPayload p;
   std::vector<std::pair<int, std::string>> errors;

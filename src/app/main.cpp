@@ -1,4 +1,6 @@
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -26,6 +28,14 @@ constexpr const char* kHelp =
     "  --help        bu metni yazar\n"
     "  --version     sürümü yazar\n";
 
+// Writes `text` to standard output; a failed write (a full disk, say) is said on standard error
+// and gives status 1, as nothing was delivered.
+int printOut(const char* text) {
+  if (std::fputs(text, stdout) >= 0 && std::fflush(stdout) == 0) return 0;
+  std::fprintf(stderr, "kovra: standart çıktıya yazılamadı: %s\n", std::strerror(errno));
+  return 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -46,14 +56,8 @@ int main(int argc, char** argv) {
       return 2;
     }
   }
-  if (help) {
-    std::fputs(kHelp, stdout);
-    return 0;
-  }
-  if (version) {
-    std::fputs("kovra " KOVRA_VERSION "\n", stdout);
-    return 0;
-  }
+  if (help) return printOut(kHelp);
+  if (version) return printOut("kovra " KOVRA_VERSION "\n");
 
 #ifdef KOVRA_HAVE_UI
   return kovra::ui::runLiveProgram(argc, argv);

@@ -23,6 +23,7 @@ ObservationToken SettingsContract::observeAny(std::function<void()> observer) co
   tokens.push_back(observeMenuBarShowsTemperature(call));
   tokens.push_back(observeRateUnit(call));
   tokens.push_back(observeNotificationsEnabled(call));
+  tokens.push_back(observeSaveError(call));
   return ObservationToken::combined(std::move(tokens));
 }
 
@@ -41,8 +42,13 @@ AppSettings::AppSettings(std::shared_ptr<DefaultsDatabase> defaults, std::shared
     const LoginItemStatus status = loginItem_->status();
     const bool on = status == LoginItemStatus::enabled || status == LoginItemStatus::requiresApproval;
     storedLaunchAtLogin_.set(on);
-    defaults_->set(SettingsKeys::launchAtLogin, on);
+    store(SettingsKeys::launchAtLogin, on);
   }
+}
+
+void AppSettings::store(const char* key, DefaultsValue value) {
+  defaults_->set(key, std::move(value));
+  saveError_.set(defaults_->saveProblem());
 }
 
 bool AppSettings::readBool(const char* key, bool fallback) const {
@@ -63,7 +69,7 @@ void AppSettings::setLaunchAtLogin(bool value) {
   if (underTestsOrPreviews() || !loginItem_) {
     storedLaunchAtLogin_.set(value);
     launchAtLoginError_.set(std::nullopt);
-    defaults_->set(SettingsKeys::launchAtLogin, value);
+    store(SettingsKeys::launchAtLogin, value);
     return;
   }
   Result<Unit, std::string> outcome = value ? loginItem_->registerItem() : loginItem_->unregisterItem();
@@ -74,7 +80,7 @@ void AppSettings::setLaunchAtLogin(bool value) {
     return;
   }
   storedLaunchAtLogin_.set(value);
-  defaults_->set(SettingsKeys::launchAtLogin, value);
+  store(SettingsKeys::launchAtLogin, value);
   if (value && loginItem_->status() == LoginItemStatus::requiresApproval) {
     launchAtLoginError_.set(approvalHint());
   } else {
@@ -84,12 +90,12 @@ void AppSettings::setLaunchAtLogin(bool value) {
 
 void AppSettings::setMenuBarShowsNetwork(bool value) {
   storedMenuBarShowsNetwork_.set(value);
-  defaults_->set(SettingsKeys::menuBarShowsNetwork, value);
+  store(SettingsKeys::menuBarShowsNetwork, value);
 }
 
 void AppSettings::setMenuBarShowsMemory(bool value) {
   storedMenuBarShowsMemory_.set(value);
-  defaults_->set(SettingsKeys::menuBarShowsMemory, value);
+  store(SettingsKeys::menuBarShowsMemory, value);
 }
 
 void AppSettings::setMenuBarShowsTemperature(bool value) {
@@ -99,12 +105,12 @@ void AppSettings::setMenuBarShowsTemperature(bool value) {
 
 void AppSettings::setRateUnit(RateUnit value) {
   storedRateUnit_.set(value);
-  defaults_->set(SettingsKeys::rateUnit, std::string(rawValue(value)));
+  store(SettingsKeys::rateUnit, std::string(rawValue(value)));
 }
 
 void AppSettings::setNotificationsEnabled(bool value) {
   storedNotificationsEnabled_.set(value);
-  defaults_->set(SettingsKeys::notificationsEnabled, value);
+  store(SettingsKeys::notificationsEnabled, value);
 }
 
 ObservationToken AppSettings::observeLaunchAtLogin(std::function<void(const bool&)> observer) const {
@@ -128,6 +134,9 @@ ObservationToken AppSettings::observeRateUnit(std::function<void(const RateUnit&
 }
 ObservationToken AppSettings::observeNotificationsEnabled(std::function<void(const bool&)> observer) const {
   return storedNotificationsEnabled_.subscribe(std::move(observer));
+}
+ObservationToken AppSettings::observeSaveError(std::function<void(const std::optional<std::string>&)> observer) const {
+  return saveError_.subscribe(std::move(observer));
 }
 
 }  // namespace kovra

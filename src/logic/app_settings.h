@@ -53,6 +53,10 @@ class SettingsContract {
       std::function<void(const bool&)> observer) const = 0;
   [[nodiscard]] virtual ObservationToken observeRateUnit(std::function<void(const RateUnit&)> observer) const = 0;
   [[nodiscard]] virtual ObservationToken observeNotificationsEnabled(std::function<void(const bool&)> observer) const = 0;
+  // Why the choices made are not being saved, in words for the user; none while they are.
+  virtual std::optional<std::string> saveError() const = 0;
+  [[nodiscard]] virtual ObservationToken observeSaveError(
+      std::function<void(const std::optional<std::string>&)> observer) const = 0;
   // Runs after any of the properties above changed.
   [[nodiscard]] ObservationToken observeAny(std::function<void()> observer) const;
 };
@@ -85,6 +89,8 @@ class AppSettings final : public SettingsContract {
   ObservationToken observeMenuBarShowsTemperature(std::function<void(const bool&)> observer) const override;
   ObservationToken observeRateUnit(std::function<void(const RateUnit&)> observer) const override;
   ObservationToken observeNotificationsEnabled(std::function<void(const bool&)> observer) const override;
+  std::optional<std::string> saveError() const override { return saveError_.value(); }
+  ObservationToken observeSaveError(std::function<void(const std::optional<std::string>&)> observer) const override;
 
   // The approval hint and the failure prefix shown under the launch-at-login toggle.
   static std::string approvalHint();
@@ -92,6 +98,8 @@ class AppSettings final : public SettingsContract {
 
  private:
   bool readBool(const char* key, bool fallback) const;
+  // Stores one value and takes up what the database says about saving it.
+  void store(const char* key, DefaultsValue value);
 
   std::shared_ptr<DefaultsDatabase> defaults_;
   std::shared_ptr<LoginItemService> loginItem_;
@@ -102,6 +110,7 @@ class AppSettings final : public SettingsContract {
   Observable<bool> storedMenuBarShowsTemperature_{false};
   Observable<RateUnit> storedRateUnit_{RateUnit::bytes};
   Observable<bool> storedNotificationsEnabled_{true};
+  Observable<std::optional<std::string>> saveError_;
 };
 
 }  // namespace kovra

@@ -112,6 +112,12 @@ Result<FileIdentity, std::string> writeAtomically(const std::string& path, std::
     targetDir = linkedDir.get();
   }
 
+  // A file being replaced keeps its permissions (a user may have made it read-only, say).
+  struct stat existing {};
+  const bool replacing = ::fstatat(targetDir, targetName.c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0 &&
+                         S_ISREG(existing.st_mode);
+  if (replacing) mode = existing.st_mode & 0777;
+
   static std::atomic<unsigned> serial{0};
   std::string temporary;
   UniqueFd fd;
@@ -129,6 +135,9 @@ Result<FileIdentity, std::string> writeAtomically(const std::string& path, std::
     ::unlinkat(targetDir, temporary.c_str(), 0);
     return Failure{describeErrno(call, temporaryPath, error)};
   };
+
+  // Set outright: the mask applied at creation must not narrow a mode that is kept.
+  if (replacing && ::fchmod(fd.get(), mode) != 0) return fail("fchmod");
 
   size_t written = 0;
   while (written < contents.size()) {

@@ -26,7 +26,8 @@ struct FileIdentity {
 // A folder that is not the user's own or that other users may write in is refused: someone else
 // could put a link there. A symbolic link at `path` is written through (the file it points to is
 // replaced, the link kept) only when `seen` says it was a link to that same file when the caller
-// read it; any other link is refused. Returns what `path` names afterwards.
+// read it; any other link is refused. A file that is replaced keeps its mode; `mode` is for a new
+// one. Returns what `path` names afterwards.
 Result<FileIdentity, std::string> writeAtomically(const std::string& path, std::string_view contents,
                                                   unsigned mode = 0600,
                                                   const std::optional<FileIdentity>& seen = std::nullopt);

@@ -23,6 +23,8 @@ class DefaultsDatabase {
   virtual std::optional<DefaultsValue> object(std::string_view key) const = 0;
   // Stores `value` under `key`. Failing to persist it is the store's to report (it logs).
   virtual void set(std::string_view key, DefaultsValue value) = 0;
+  // Why the values set last are not persisted, in words for the user; none once they are.
+  virtual std::optional<std::string> saveProblem() const { return std::nullopt; }
 
   // The stored boolean; none when missing or of another type.
   std::optional<bool> boolValue(std::string_view key) const;

@@ -96,7 +96,12 @@ std::optional<DefaultsValue> JsonFileDefaults::object(std::string_view key) cons
 }
 
 void JsonFileDefaults::set(std::string_view key, DefaultsValue value) {
-  document_.set(std::string(key), toJson(value));
+  nlohmann::json json = toJson(value);
+  // The file is left alone when it already says so (each start sets what it read, for one).
+  if (const nlohmann::json* stored = document_.find(key); pending_.empty() && stored != nullptr && *stored == json) {
+    return;
+  }
+  document_.set(std::string(key), std::move(json));
   pending_.insert_or_assign(std::string(key), std::move(value));
   write();
 }
@@ -128,6 +133,13 @@ void JsonFileDefaults::write() {
   } else if (!needsKeepingAside_) {
     needsKeepingAside_ = true;
     Log::store.error("Ayarlar dosyası okunamadı, varsayılanlar kullanılıyor: " + text.error().description);
+  }
+  // A link that was not there when this copy read the file (or points elsewhere now) is not
+  // ours to follow, nor to move aside, whatever it points to.
+  if (now.isLink && !(seen_ && seen_->isLink && seen_->exists && now.exists && seen_->device == now.device &&
+                      seen_->inode == now.inode)) {
+    reportWriteProblem("Ayarlar kaydedilemedi: " + path_ + ": okunduğundan beri değişmiş bir bağlantı, izlenmedi");
+    return;
   }
   // Never overwrite a file we could not read: it moves aside first, or nothing is written.
   if (!keepAsideIfNeeded()) return;
@@ -167,6 +179,11 @@ bool JsonFileDefaults::keepAsideIfNeeded() {
   }
   needsKeepingAside_ = false;
   return true;
+}
+
+std::optional<std::string> JsonFileDefaults::saveProblem() const {
+  if (lastWriteError_.empty()) return std::nullopt;
+  return lastWriteError_;
 }
 
 void JsonFileDefaults::reportWriteProblem(const std::string& message) {

@@ -32,6 +32,8 @@ class JsonFileDefaults final : public DefaultsDatabase {
   std::optional<DefaultsValue> object(std::string_view key) const override;
   void set(std::string_view key, DefaultsValue value) override;
 
+  std::optional<std::string> saveProblem() const override;
+
   const std::string& path() const { return path_; }
   // Where an unreadable file was moved, once that has happened.
   const std::optional<std::string>& keptAsidePath() const { return keptAside_; }

@@ -59,7 +59,7 @@ Verdict MantikVerdictRules::diskVerdict(const std::optional<DiskSnapshot>& disk)
 }
 
 Verdict MantikVerdictRules::cpuVerdict(const std::optional<CPUSnapshot>& cpu, bool sustainedHigh,
-                                       const std::optional<AppUsage>& topApp) {
+                                       const std::optional<AppUsage>& topApp, double busyAbove) {
   if (!cpu || !std::isfinite(cpu->usage) || cpu->usage < 0) return placeholder(CardKind::cpu);
   const std::optional<std::string> whole = Format::wholeNumber(cpu->usage * 100);
   const std::string percent = whole ? "%" + *whole : std::string(Format::placeholder);
@@ -68,6 +68,7 @@ Verdict MantikVerdictRules::cpuVerdict(const std::optional<CPUSnapshot>& cpu, bo
     if (topApp) sentence += " En çok kullanan: " + topApp->name + ".";
     return make(CardKind::cpu, Severity::warning, sentence);
   }
+  if (cpu->usage > busyAbove) return make(CardKind::cpu, Severity::ok, "İşlemci şu an yoğun, kullanım " + percent + ".");
   return make(CardKind::cpu, Severity::ok, "İşlemci rahat, kullanım " + percent + ".");
 }
 

@@ -8,9 +8,17 @@ ArayuzMenuBarLabelModel::ArayuzMenuBarLabelModel(const Store& store, Executor& e
                                                  const ArayuzTextMeasurer& measurer)
     : store_(store), executor_(executor), measurer_(measurer) {
   refresh();
+  ratesToken_ = store_.displayRatesProperty().subscribe([this](const std::optional<NetworkRates>& rates) {
+    if (rates && !showsRates_) refresh();
+  });
+  memoryToken_ = store_.memoryProperty().subscribe([this](const std::optional<MemorySnapshot>& memory) {
+    if (memory && !showsMemory_) refresh();
+  });
 }
 
 ArayuzMenuBarLabelModel::~ArayuzMenuBarLabelModel() {
+  ratesToken_.cancel();
+  memoryToken_.cancel();
   if (timer_) executor_.cancel(*timer_);
 }
 
@@ -52,6 +60,8 @@ ArayuzMenuBarLayout ArayuzMenuBarLabelModel::resolvedLayout(const ArayuzMenuBarC
 
 void ArayuzMenuBarLabelModel::refresh() {
   ArayuzMenuBarContent content = makeContent();
+  showsRates_ = store_.displayRates().has_value();
+  showsMemory_ = store_.memory().has_value();
   if (lastContent_ == content) return;
   lastContent_ = content;
   if (!content.down && !content.ram && !content.temperature) {

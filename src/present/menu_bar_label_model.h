@@ -1,6 +1,8 @@
 #pragma once
 // The menu bar label: every 2 seconds it reads the store and the settings, and redraws its
-// picture only when the texts changed. It only reads; it never starts sampling itself.
+// picture only when the texts changed. A figure it still shows as a dash is drawn as soon as its
+// first reading arrives, without waiting for the next turn. It only reads; it never starts
+// sampling itself.
 
 #include <functional>
 #include <memory>
@@ -56,6 +58,10 @@ class ArayuzMenuBarLabelModel {
   std::optional<ArayuzMenuBarContent> lastContent_;
   std::optional<ArayuzMenuBarLayout> cachedLayout_;
   std::optional<Executor::TaskId> timer_;
+  bool showsRates_ = false;  // the last refresh had a reading for that figure
+  bool showsMemory_ = false;
+  ObservationToken ratesToken_;
+  ObservationToken memoryToken_;
   std::shared_ptr<int> alive_ = std::make_shared<int>(0);
 };
 

@@ -83,7 +83,8 @@ struct StoreKinds {
              auto apps = s.processes()->topByCPU(1);
              if (!apps.empty()) top = std::move(apps.front());
            }
-           return MantikVerdictRules::cpuVerdict(s.cpu(), s.cpuTracker_.isSustained(s.clock_.uptime()), top);
+           return MantikVerdictRules::cpuVerdict(s.cpu(), s.cpuTracker_.isSustained(s.clock_.uptime()), top,
+                                                 s.cpuTracker_.threshold);
          },
          &read<K::cpu, &SamplerSet::cpu, &Store::applyCPU>, &dump<&SamplerSet::cpu>, 1},
         {K::network, "network", 1, panelOrWindow | networkDetail | labelNetwork, true, true,

@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cmath>
+#include <future>
 
 #include "core/fake_samplers.h"
 #include "core/log.h"
@@ -92,6 +94,42 @@ TEST(DumpPayloadAssembly, FailuresBecomeErrorLinesInReadingOrder) {
   EXPECT_EQ(p.errors, (std::vector<std::string>{"memory: host_statistics64 başarısız", "cpu: notReady",
                                                 "disk: statvfs başarısız", "processes: proc okunamadı",
                                                 "battery: pil okunamadı"}));
+}
+
+// A process list whose warm-up read only returns once the processor has been read twice: each
+// sampler settles on its own, so a slow first read never holds back another sampler's second.
+TEST(DumpPayloadAssembly, OneSlowWarmUpDoesNotHoldBackTheOthers) {
+  struct SecondReadSignals : CPUSampling {
+    std::promise<void> secondRead;
+    int reads = 0;
+    SampleResult<CPUSnapshot> sample() override {
+      if (++reads == 2) secondRead.set_value();
+      return fakeCPUSnapshot();
+    }
+  };
+  struct WaitsForIt : ProcessSampling {
+    std::shared_future<void> cpuSecondRead;
+    bool sawIt = false;
+    int reads = 0;
+    SampleResult<ProcessListSnapshot> sample() override {
+      // The bound only keeps a broken build from hanging; the result does not depend on it.
+      if (++reads == 1) sawIt = cpuSecondRead.wait_for(std::chrono::seconds(20)) == std::future_status::ready;
+      return fakeProcessListSnapshot();
+    }
+  };
+  Fakes f;
+  auto cpu = std::make_shared<SecondReadSignals>();
+  auto processes = std::make_shared<WaitsForIt>();
+  processes->cpuSecondRead = cpu->secondRead.get_future().share();
+  SamplerSet set = f.set();
+  set.cpu = cpu;
+  set.processes = processes;
+  DumpPayload p = Dump::makePayload(set, 0);
+  EXPECT_TRUE(processes->sawIt);
+  EXPECT_EQ(processes->reads, 2);
+  EXPECT_EQ(fromJson<CPUSnapshot>(p.readings["cpu"]), fakeCPUSnapshot());
+  EXPECT_EQ(fromJson<ProcessListSnapshot>(p.readings["processes"]), fakeProcessListSnapshot());
+  EXPECT_TRUE(p.errors.empty());
 }
 
 TEST(DumpPayloadAssembly, PathsAreEscapedAndThePayloadReadsBack) {

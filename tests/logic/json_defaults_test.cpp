@@ -90,6 +90,25 @@ TEST(JsonFileDefaults, WriteReplacesTheFileInsteadOfRewritingItInPlace) {
   EXPECT_EQ(nlohmann::json::parse(slurp(path))["kovra.menuBarShowsMemory"], false);
 }
 
+TEST(JsonFileDefaults, AnUnchangedValueLeavesTheFileAloneAndAChangedOneKeepsItsMode) {
+  testing::TempDir tmp;
+  const std::string path = tmp.write("settings.json", R"({"kovra.launchAtLogin": false})");
+  ASSERT_EQ(::chmod(path.c_str(), 0444), 0);
+  struct stat before {};
+  ASSERT_EQ(::stat(path.c_str(), &before), 0);
+  JsonFileDefaults db(path);
+  db.set("kovra.launchAtLogin", false);
+  struct stat after {};
+  ASSERT_EQ(::stat(path.c_str(), &after), 0);
+  EXPECT_EQ(after.st_ino, before.st_ino) << "rewritten though nothing changed";
+
+  db.set("kovra.launchAtLogin", true);
+  ASSERT_EQ(::stat(path.c_str(), &after), 0);
+  EXPECT_NE(after.st_ino, before.st_ino);
+  EXPECT_EQ(after.st_mode & 07777, 0444u);
+  EXPECT_EQ(nlohmann::json::parse(slurp(path))["kovra.launchAtLogin"], true);
+}
+
 TEST(JsonFileDefaults, ALinkedFileStaysLinked) {
   testing::TempDir tmp;
   const std::string target = tmp.write("dotfiles/kovra.json", R"({"kovra.rateUnit": "bytes"})");

@@ -74,8 +74,11 @@ TEST(CPUVerdict, PercentFirstAndWarningOnlyWhenSustained) {
   EXPECT_EQ(MantikVerdictRules::cpuVerdict(cpu(0.42), false, top),
             (Verdict{CardKind::cpu, Severity::ok, "İşlemci rahat, kullanım %42."}));
   EXPECT_EQ(MantikVerdictRules::cpuVerdict(cpu(0), false, std::nullopt).sentence, "İşlemci rahat, kullanım %0.");
-  // A high reading alone stays ok.
-  EXPECT_EQ(MantikVerdictRules::cpuVerdict(cpu(0.99), false, top).severity, Severity::ok);
+  // A high reading alone stays ok, but the processor is busy, not relaxed; at the line it is not.
+  EXPECT_EQ(MantikVerdictRules::cpuVerdict(cpu(1.0), false, top),
+            (Verdict{CardKind::cpu, Severity::ok, "İşlemci şu an yoğun, kullanım %100."}));
+  EXPECT_EQ(MantikVerdictRules::cpuVerdict(cpu(0.8), false, top).sentence, "İşlemci rahat, kullanım %80.");
+  EXPECT_EQ(MantikVerdictRules::cpuVerdict(cpu(0.6), false, top, 0.5).sentence, "İşlemci şu an yoğun, kullanım %60.");
   EXPECT_EQ(MantikVerdictRules::cpuVerdict(cpu(0.95), true, std::nullopt),
             (Verdict{CardKind::cpu, Severity::warning, "İşlemci uzun süredir yoğun çalışıyor, kullanım %95."}));
   EXPECT_EQ(MantikVerdictRules::cpuVerdict(cpu(0.95), true, top).sentence,
@@ -84,7 +87,7 @@ TEST(CPUVerdict, PercentFirstAndWarningOnlyWhenSustained) {
   EXPECT_EQ(MantikVerdictRules::cpuVerdict(cpu(std::nan("")), false, top).sentence, "\u2014");
   EXPECT_EQ(MantikVerdictRules::cpuVerdict(std::nullopt, false, top).sentence, "\u2014");
   // A usage too large to show keeps the sentence with the placeholder for the number.
-  EXPECT_EQ(MantikVerdictRules::cpuVerdict(cpu(1e20), false, top).sentence, "İşlemci rahat, kullanım \u2014.");
+  EXPECT_EQ(MantikVerdictRules::cpuVerdict(cpu(1e20), false, top).sentence, "İşlemci şu an yoğun, kullanım \u2014.");
 }
 
 TEST(NetworkVerdict, ConnectionKindOnlyAndAlwaysNeutral) {

@@ -118,6 +118,27 @@ TEST_F(LabelModelTest, MemoryAndAccessibility) {
   EXPECT_EQ(texts(model).back(), "RAM " + kDash);
 }
 
+// The first readings leave the dashes at once; later ones wait for the 2-second turn.
+TEST_F(LabelModelTest, FirstReadingsShowWithoutWaitingForTheTimer) {
+  auto model = std::make_unique<ArayuzMenuBarLabelModel>(*store, executor, measurer);
+  model->start();
+  testing::ChangeCounter changes(model->rendered());
+  memorySampler->box.set(MemorySnapshot{100, 50, 0, 0, 0, std::nullopt, std::nullopt});
+  readRates(25'000, 0);
+  EXPECT_EQ(texts(*model), (std::vector<std::string>{kDown + "50 KB/s", kUp + "0 KB/s", "RAM %50"}));
+  const int afterFirst = changes.count;
+  EXPECT_GE(afterFirst, 1);
+
+  readRates(1'234'567, 0);
+  EXPECT_EQ(texts(*model)[0], kDown + "50 KB/s");
+  EXPECT_EQ(changes.count, afterFirst);
+  model->refresh();
+  EXPECT_EQ(texts(*model)[0], kDown + "1,2 MB/s");
+
+  model.reset();  // a gone model hears no more readings
+  readRates(5'000'000, 0);
+}
+
 TEST_F(LabelModelTest, TimerRefreshesEveryTwoSecondsThenTicks) {
   settings->setMenuBarShowsNetwork(false);
   auto model = std::make_unique<ArayuzMenuBarLabelModel>(*store, executor, measurer);

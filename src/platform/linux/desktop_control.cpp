@@ -51,7 +51,7 @@ bool LinuxAppControl::requestQuit(const platform::RunningApplication& app, bool 
   long opened = ::syscall(SYS_pidfd_open, app.pid, 0);
   if (opened < 0) return false;  // gone
   UniqueFd pidfd(static_cast<int>(opened));
-  auto facts = apps_.facts(app.pid);
+  auto facts = table_.freshFacts(app.pid);
   if (!facts || facts->startTime != app.startTime) return false;
   auto uid = apps_.realUid(app.pid);
   if (!uid || *uid != apps_.ownUid()) return false;

@@ -178,7 +178,12 @@ Result<VolumeValues, std::string> LinuxDiskVolumePlatform::readHomeVolume() {
   }
   const std::string& home = home_;
   struct statvfs fs {};
-  if (::statvfs(home.c_str(), &fs) != 0) return Failure{"statvfs(" + home + "): " + linuxfs::errnoText(errno)};
+  if (::statvfs(home.c_str(), &fs) != 0) {
+    // A user without a home folder (its entry names one that does not exist, /nonexistent say)
+    // is told so in words; the call is only for other failures.
+    if (errno == ENOENT || errno == ENOTDIR) return Failure{"ev klasörü yok (" + home + ")"};
+    return Failure{"statvfs(" + home + "): " + linuxfs::errnoText(errno)};
+  }
   struct stat st {};
   if (::stat(home.c_str(), &st) != 0) return Failure{"stat(" + home + "): " + linuxfs::errnoText(errno)};
 

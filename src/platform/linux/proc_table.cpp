@@ -397,6 +397,10 @@ Result<ProcReading, int> ProcTable::readFresh(int32_t pid) {
 
 std::optional<ProcFacts> ProcTable::facts(int32_t pid) const {
   if (auto it = facts_.find(pid); it != facts_.end()) return it->second;
+  return freshFacts(pid);
+}
+
+std::optional<ProcFacts> ProcTable::freshFacts(int32_t pid) const {
   std::optional<ProcFacts> f;
   char stat[2048];
   ssize_t n = rootFd_ < 0 ? -1 : readOnce(rootFd_, pid, "stat", stat, sizeof stat - 1);

@@ -99,6 +99,8 @@ class ProcTable {
   Result<ProcReading, int> read(int32_t pid);
   // The stat facts of a process, read at most once per listing (a fresh read() provides them).
   std::optional<ProcFacts> facts(int32_t pid) const;
+  // The same read now, whatever the listing saw (the pid may since belong to another process).
+  std::optional<ProcFacts> freshFacts(int32_t pid) const;
   // The real user and cgroup of a process through a pidfd; absent on kernels without that
   // query (before 6.13), outside the real /proc, or when the process has gone.
   std::optional<PidInfo> pidInfo(int32_t pid) const;

@@ -23,12 +23,12 @@ bool ScanTopFiles::accepts(uint64_t size) const {
   return items_.size() < capacity_ || items_.back().size < size;
 }
 
-void ScanTopFiles::insert(std::string url, uint64_t size) {
+void ScanTopFiles::insert(std::string url, uint64_t size, uint64_t order) {
   if (!accepts(size)) return;
   // After every item at least as large, so the earlier of two equal files stays ahead.
   auto at = std::upper_bound(items_.begin(), items_.end(), size,
                              [](uint64_t s, const ScanSizedURL& item) { return s > item.size; });
-  items_.insert(at, ScanSizedURL{std::move(url), size});
+  items_.insert(at, ScanSizedURL{std::move(url), size, order});
   if (items_.size() > capacity_) items_.pop_back();
 }
 

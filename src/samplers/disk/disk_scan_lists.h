@@ -12,7 +12,10 @@ namespace kovra {
 struct ScanSizedURL {
   std::string url;
   uint64_t size = 0;
-  bool operator==(const ScanSizedURL&) const = default;
+  // Where a file came in the walk of the part of the tree that found it; only the pooled walk
+  // uses it, to put the files of separately walked parts back in walk order.
+  uint64_t order = 0;
+  bool operator==(const ScanSizedURL& o) const { return url == o.url && size == o.size; }
 };
 
 // The order of every candidate list: larger first; equal sizes by path, in plain byte order.
@@ -28,7 +31,7 @@ class ScanTopFiles {
 
   // Whether a file of `size` bytes would enter the list; lets the caller skip building its path.
   bool accepts(uint64_t size) const;
-  void insert(std::string url, uint64_t size);
+  void insert(std::string url, uint64_t size, uint64_t order = 0);
 
   size_t capacity() const { return capacity_; }
   const std::vector<ScanSizedURL>& items() const { return items_; }

@@ -21,9 +21,31 @@
 namespace kovra {
 
 // A subfolder waiting to be walked.
+struct ScanSubtree;
 struct ScanPendingDirectory {
   std::string name;
   bool isPackage = false;
+  std::shared_ptr<ScanSubtree> handed;  // set when a pool worker handed it to another
+};
+
+struct ScanFrame;
+
+// A file with several names met by a pool worker: whether it counts here depends on whether the
+// walk met another of its names earlier, which is settled when the worker's part is merged.
+struct ScanLinkedFile {
+  uint64_t device = 0;
+  uint64_t inode = 0;
+  uint64_t size = 0;
+  uint64_t order = 0;  // among the files of the worker's part, in walk order
+  std::string name;
+};
+
+// A subfolder whose figures wait for the merge: walked, but holding files with several names
+// somewhere below, or handed to another worker.
+struct ScanDeferred {
+  size_t index = 0;  // among its parent's subfolders, for the walk order
+  std::unique_ptr<ScanFrame> frame;
+  std::shared_ptr<ScanSubtree> job;
 };
 
 // One folder on the walk stack. It keeps only its name: paths are joined from the stack when a
@@ -38,6 +60,15 @@ struct ScanFrame {
   uint64_t largestChild = 0;  // the two largest finished subfolder totals
   uint64_t secondChild = 0;
   std::vector<ScanSizedURL> best;  // this folder's best candidates among its descendants
+  // Pool workers only: what the figures above leave out until the merge, in walk order.
+  std::vector<ScanLinkedFile> linked;
+  std::vector<ScanDeferred> deferred;
+
+  ScanFrame() = default;
+  ScanFrame(ScanFrame&&) = default;
+  ScanFrame& operator=(ScanFrame&&) = default;
+  // Takes deferred subfolders apart one level at a time: a chain of them can be as deep as the tree.
+  ~ScanFrame();
 };
 
 // Errors met while listing one folder.
@@ -46,8 +77,6 @@ struct ScanErrorSink {
   int64_t otherErrors = 0;
   bool directoryFailed = false;
 };
-
-struct ScanSubtree;
 
 // Monotonic time in nanoseconds.
 using ScanClock = std::function<uint64_t()>;
@@ -63,10 +92,15 @@ class DiskScanWalker {
   // multiple of the spacing, so reopening a folder never has to climb far.
   static constexpr size_t openFrames = 32;
   static constexpr size_t checkpointSpacing = 256;
+  // How many times a part of the tree may be handed on from worker to worker; bounds the nesting
+  // the merge follows.
+  static constexpr size_t shareLevels = 8;
 
-  // With several `workers`, each subfolder of the root is walked by one of a small pool of
-  // threads and the results are merged in the order of the one-thread walk, so the outcome is the
-  // same to the byte.
+  // With several `workers`, the subfolders of the root are walked by a small pool of threads; a
+  // worker whose part turns out to hold most of the tree hands the rest of it on to idle workers.
+  // The parts are merged in the order of the one-thread walk, files with several names counted
+  // where that walk meets them first, so the outcome is the same to the byte and nothing is
+  // walked twice.
   DiskScanWalker(std::string root, bool hadFullDiskAccess, DiskScanning::ProgressHandler onProgress,
                  FileSystem& fs, std::stop_token stop, ScanClock clock = steadyScanClock(), size_t workers = 1);
   ~DiskScanWalker();
@@ -88,7 +122,16 @@ class DiskScanWalker {
   void stopPool();
   void walkSubtree(ScanSubtree& job);
   Listing awaitSubtree(ScanSubtree& job);
-  bool takeSubtree(ScanSubtree& job);
+  // Settles a finished part: counts its files with several names where the walk meets them
+  // first, completes its deferred folders in walk order and adds its figures to this walker's.
+  Listing settleSubtree(ScanSubtree& job);
+  Listing settleFrame(ScanSubtree& job, ScanFrame& top, const std::string& path);
+  // Puts the largest files of a settled part (and of the parts it handed on) into the top list,
+  // in walk order.
+  void mergeFiles(ScanSubtree& job);
+  // In a worker: hands the subfolders not yet walked of the shallowest frame that has some to the
+  // pool, when the pool has a worker without work.
+  void shareWork();
 
   // Lists the frame on top of the stack.
   Listing list(Result<std::unique_ptr<FsDirectory>, FsOpenFailure> opened);
@@ -96,7 +139,9 @@ class DiskScanWalker {
   bool shouldDescend(const FsEntry& entry) const;
   // `child` was just taken off the stack; its parent is now on top.
   void absorb(ScanFrame& child);
-  std::vector<ScanSizedURL> representatives(ScanFrame& frame);
+  // Adds the finished `child` to `parent`; `childPath` gives the child's path when it is needed.
+  template <class PathOf>
+  static void absorbInto(ScanFrame& parent, ScanFrame& child, PathOf&& childPath);
   const std::string& topPath();
   void push(ScanFrame frame);
   ScanFrame pop();
@@ -136,13 +181,19 @@ class DiskScanWalker {
   bool topPathValid_ = false;
   std::vector<FsEntry> batch_;
   std::unordered_set<InodeKey, InodeHash> linkedFilesSeen_;  // files with several hard links
+  uint64_t filesMet_ = 0;  // files met so far, for their walk order
+
+  // Pool workers defer files with several names to the merge and may share their work.
+  bool deferLinked_ = false;
+  size_t level_ = 0;  // how many times the work was handed on to reach this part
 
   size_t workers_ = 1;
   std::vector<std::shared_ptr<ScanSubtree>> subtrees_;  // the root's subfolders, in walk order
   struct Pool;
-  std::unique_ptr<Pool> pool_;
-  std::atomic<int64_t>* liveFiles_ = nullptr;  // a subtree walker publishes its progress here
-  std::atomic<uint64_t>* liveBytes_ = nullptr;
+  std::shared_ptr<Pool> pool_;
+  bool inWorker_ = false;
+  int64_t publishedFiles_ = 0;  // a worker's progress already added to the pool's live figures
+  uint64_t publishedBytes_ = 0;
 };
 
 // The path with the home folder written as "~" ("~/Documents").

@@ -4,6 +4,7 @@
 #include <QCursor>
 #include <QDesktopServices>
 #include <QDir>
+#include <QEvent>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -189,7 +190,8 @@ DiskItemRowView::DiskItemRowView(const DiskItem& item, QWidget* parent) : QWidge
   reveal_->setAccessibleDescription(name_->text());
   row->addWidget(reveal_);
   setAccessibleName(name_->text() + ", " + size_->text());
-  connect(reveal_, &QPushButton::clicked, this, [this, path] { Q_EMIT revealRequested(path); });
+  connect(reveal_, &QPushButton::clicked, this,
+          [this, bytes = QByteArray::fromStdString(item.url)] { Q_EMIT revealRequested(bytes); });
 }
 
 DiskItemListView::DiskItemListView(const QString& title, const std::vector<DiskItem>& items, QWidget* parent)
@@ -257,7 +259,7 @@ DiskScanSectionView::DiskScanSectionView(Store& store, AccessCheck accessCheck, 
       accessCheck_(std::move(accessCheck)) {
   contentLayout()->setSpacing(kStackSpacing);
   if (!accessCheck_) accessCheck_ = [] { return true; };
-  reveal_ = [this](const QString& path) {
+  reveal_ = [this](const QByteArray& path) {
     // Where the user clicked: the button keeps the focus after its click.
     QPointer<QWidget> anchor = QApplication::focusWidget();
     revealInFileManager(path, [this, anchor](RevealOutcome outcome) {
@@ -377,7 +379,7 @@ void DiskScanSectionView::apply(const DiskScanState& state) {
         result_->setVisible(false);
         resultShown_ = state.result;
         connect(result_, &DiskScanResultView::rescanRequested, this, [this] { store_.startDiskScan(); });
-        connect(result_, &DiskScanResultView::revealRequested, this, [this](const QString& path) {
+        connect(result_, &DiskScanResultView::revealRequested, this, [this](const QByteArray& path) {
           if (reveal_) reveal_(path);
         });
         pages_->layout()->addWidget(result_);
@@ -444,6 +446,11 @@ DiskPageView::DiskPageView(Store& store, ArayuzDetailModel& detail, QWidget* par
 }
 
 DiskPageView::~DiskPageView() { detail_.deactivate(CardKind::disk); }
+
+void DiskPageView::changeEvent(QEvent* event) {
+  DetailScaffoldView::changeEvent(event);
+  if (event->type() == QEvent::PaletteChange) reload();
+}
 
 void DiskPageView::reload() {
   const auto& verdict = detail_.verdict(CardKind::disk).value();

@@ -65,7 +65,7 @@ class DiskItemRowView : public QWidget {
   QPushButton* revealButton() const { return reveal_; }
 
  signals:
-  void revealRequested(const QString& path);
+  void revealRequested(const QByteArray& path);
 
  private:
   QLabel* name_;
@@ -82,7 +82,7 @@ class DiskItemListView : public QWidget {
   QLabel* emptyLabel() const { return empty_; }
 
  signals:
-  void revealRequested(const QString& path);
+  void revealRequested(const QByteArray& path);
 
  private:
   std::vector<DiskItemRowView*> rows_;
@@ -102,7 +102,7 @@ class DiskScanResultView : public QWidget {
 
  signals:
   void rescanRequested();
-  void revealRequested(const QString& path);
+  void revealRequested(const QByteArray& path);
 
  private:
   QLabel* summary_;
@@ -120,7 +120,7 @@ class DiskScanSectionView : public DetailSectionView {
   // Whether the program may read every file; asked when the section first appears and each time
   // the application becomes active again.
   using AccessCheck = std::function<bool()>;
-  using Reveal = std::function<void(const QString& path)>;
+  using Reveal = std::function<void(const QByteArray& path)>;  // the file system's bytes
 
   DiskScanSectionView(Store& store, AccessCheck accessCheck = {}, QWidget* parent = nullptr);
 
@@ -182,6 +182,10 @@ class DiskPageView : public DetailScaffoldView {
   KeyValueRowView* detailRow(int index) const { return rows_[index]; }
   DiskScanSectionView* scanSection() const { return scan_; }
   DetailHeaderView* header() const { return header_; }
+
+ protected:
+  // The usage bar's verdict colour has a light and a dark shade.
+  void changeEvent(QEvent* event) override;
 
  private:
   void reload();

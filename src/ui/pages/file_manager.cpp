@@ -4,7 +4,6 @@
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
 #include <QDesktopServices>
-#include <QFileInfo>
 #include <QUrl>
 
 #include "core/log.h"
@@ -15,18 +14,21 @@ namespace {
 
 constexpr int kCallTimeoutMs = 3000;
 
-RevealOutcome openFolder(const QString& path) {
-  const QString folder = QFileInfo(path).absolutePath();
-  if (QDesktopServices::openUrl(QUrl::fromLocalFile(folder))) return RevealOutcome::openedFolder;
+QByteArray encodedFileUri(const QByteArray& path) { return "file://" + path.toPercentEncoding("/"); }
+
+RevealOutcome openFolder(const QByteArray& path) {
+  const qsizetype slash = path.lastIndexOf('/');
+  const QByteArray folder = slash <= 0 ? QByteArray("/") : path.left(slash);
+  if (QDesktopServices::openUrl(QUrl::fromEncoded(encodedFileUri(folder)))) return RevealOutcome::openedFolder;
   Log::ui.error("Dosya yöneticisi açılamadı: " + folder.toStdString());
   return RevealOutcome::failed;
 }
 
 }  // namespace
 
-QString fileUri(const QString& path) { return QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded); }
+QString fileUri(const QByteArray& path) { return QString::fromLatin1(encodedFileUri(path)); }
 
-void revealInFileManager(const QString& path, const QDBusConnection& bus, std::function<void(RevealOutcome)> done) {
+void revealInFileManager(const QByteArray& path, const QDBusConnection& bus, std::function<void(RevealOutcome)> done) {
   auto finish = [path, done](bool shown) {
     const RevealOutcome outcome = shown ? RevealOutcome::shownByFileManager : openFolder(path);
     if (done) done(outcome);
@@ -48,7 +50,7 @@ void revealInFileManager(const QString& path, const QDBusConnection& bus, std::f
   });
 }
 
-void revealInFileManager(const QString& path, std::function<void(RevealOutcome)> done) {
+void revealInFileManager(const QByteArray& path, std::function<void(RevealOutcome)> done) {
   revealInFileManager(path, QDBusConnection::sessionBus(), std::move(done));
 }
 

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QDBusConnection>
+#include <QDBusMessage>
 #include <QIcon>
 
 #include <xcb/xcb.h>
@@ -76,6 +77,26 @@ void releaseHeldMessages() {
   heldMessages = nullptr;
 }
 
+constexpr const char* kUnreachableTitle = "Kovra başlatılamadı";
+constexpr const char* kUnreachableBody =
+    "Çalışan bir Kovra var ama yanıt vermiyor (com.example.Kovra). Onu kapatıp yeniden deneyin.";
+
+// Started from a menu there is no terminal: the notice is what the user sees. Its answer is
+// waited for briefly, as the program ends right after.
+void tellUnreachable(const QDBusConnection& bus) {
+  std::fprintf(stderr, "%s: %s\n", kUnreachableTitle, kUnreachableBody);
+  QDBusMessage call = QDBusMessage::createMethodCall(QString::fromLatin1(DBusNotifier::service),
+                                                     QString::fromLatin1(DBusNotifier::path),
+                                                     QString::fromLatin1(DBusNotifier::service), QStringLiteral("Notify"));
+  call << QString::fromLatin1(DBusNotifier::appName) << 0u << QStringLiteral("dialog-error")
+       << QString::fromUtf8(kUnreachableTitle) << QString::fromUtf8(kUnreachableBody) << QStringList()
+       << QVariantMap{{QStringLiteral("desktop-entry"), QStringLiteral("kovra")}} << -1;
+  auto reply = bus.call(call, QDBus::Block, 2000);
+  if (reply.type() == QDBusMessage::ErrorMessage) {
+    Log::ui.info("Başlatılamama bildirimi gösterilemedi: " + reply.errorMessage().toStdString());
+  }
+}
+
 // A Wayland client cannot place its own windows, so the menu panel could not open at the tray
 // icon. When the session also offers X11 (XWayland) and the user has not chosen a platform, run
 // on X11.
@@ -126,7 +147,15 @@ int runLiveProgram(int argc, char** argv) {
   });
 
   SingleInstance instance(QDBusConnection::sessionBus(), SingleInstance::standardLockPath());
-  if (instance.claim() == SingleInstance::Claim::alreadyRunning) return 0;
+  switch (instance.claim()) {
+    case SingleInstance::Claim::first:
+      break;
+    case SingleInstance::Claim::alreadyRunning:
+      return 0;
+    case SingleInstance::Claim::unreachable:
+      tellUnreachable(QDBusConnection::sessionBus());
+      return 1;
+  }
 
   QtExecutor executor;
   QtTextMeasurer measurer;

@@ -1,5 +1,8 @@
 #include "ui/shell/main_window.h"
 
+#include <malloc.h>
+
+#include <QPixmapCache>
 #include <QScrollArea>
 #include <QVBoxLayout>
 
@@ -43,9 +46,17 @@ void MainWindow::bringForward() {
 void MainWindow::setContentShown(bool shown) {
   if (shown == (content_ != nullptr)) return;
   if (!shown) {
-    // A clear window: the pages and their observations go.
+    // A clear window: the pages and their observations go. Closed, the window also gives up its
+    // native window and the picture of it the display kept (made again when it opens), the
+    // cached pictures of its pages, and the heap they held goes back to the system (the
+    // allocator would otherwise keep the freed pages for the process).
     delete content_;
     content_ = nullptr;
+    if (!isVisible()) {
+      destroy();
+      QPixmapCache::clear();
+    }
+    ::malloc_trim(0);
     return;
   }
   using Target = ArayuzOpenOverride::Target;

@@ -1,5 +1,7 @@
 #include "ui/shell/menu_panel.h"
 
+#include <malloc.h>
+
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QScreen>
@@ -113,6 +115,8 @@ void MenuPanel::setContentShown(bool shown) {
     placeholder_->setFixedSize(kWidth, lastHeight_);
     layout_->addWidget(placeholder_);
     placeholder_->show();
+    // The heap the content held goes back to the system.
+    ::malloc_trim(0);
   }
   adjustSize();
   if (isVisible()) place();

@@ -58,22 +58,14 @@ SettingsForm::SettingsForm(SettingsContract& settings, QWidget* parent) : QWidge
   form->setContentsMargins(Look::kGap5, Look::kGap5, Look::kGap5, Look::kGap5);
   form->setSpacing(Look::kGap2);
 
+  // Above everything: changes that look made but are not being kept.
+  saveErrorRow_ = makeProblemRow(saveErrorText_);
+  form->addWidget(saveErrorRow_);
+
   auto* general = addSection(form, this, "Genel");
   launchAtLogin_ = new QCheckBox(text("Girişte başlat"), this);
   general->addWidget(launchAtLogin_);
-  loginErrorRow_ = new QWidget(this);
-  auto* errorLayout = new QHBoxLayout(loginErrorRow_);
-  errorLayout->setContentsMargins(0, 0, 0, 0);
-  auto* errorIcon = new QLabel(loginErrorRow_);
-  showSymbol(errorIcon, "exclamationmark.triangle.fill",
-             [](const QPalette& p) { return severityColor(Severity::warning, p); }, 16);
-  loginErrorText_ = new QLabel(loginErrorRow_);
-  loginErrorText_->setWordWrap(true);
-  QFont callout = loginErrorText_->font();
-  callout.setPointSizeF(callout.pointSizeF() * 0.95);
-  loginErrorText_->setFont(callout);
-  errorLayout->addWidget(errorIcon, 0, Qt::AlignTop);
-  errorLayout->addWidget(loginErrorText_, 1);
+  loginErrorRow_ = makeProblemRow(loginErrorText_);
   general->addWidget(loginErrorRow_);
 
   const PlatformTexts& texts = platformTexts();
@@ -148,10 +140,31 @@ void SettingsForm::load() {
   setChecked(bytes_, settings_.rateUnit() == RateUnit::bytes);
   setChecked(bits_, settings_.rateUnit() == RateUnit::bits);
   setChecked(notifications_, settings_.notificationsEnabled());
-  const auto error = settings_.launchAtLoginError();
-  const bool hasError = error && !error->empty();
-  loginErrorText_->setText(hasError ? QString::fromStdString(*error) : QString());
-  loginErrorRow_->setVisible(hasError);
+  showProblem(loginErrorRow_, loginErrorText_, settings_.launchAtLoginError());
+  showProblem(saveErrorRow_, saveErrorText_, settings_.saveError());
+}
+
+QWidget* SettingsForm::makeProblemRow(QLabel*& textLabel) {
+  auto* row = new QWidget(this);
+  auto* layout = new QHBoxLayout(row);
+  layout->setContentsMargins(0, 0, 0, 0);
+  auto* icon = new QLabel(row);
+  showSymbol(icon, "exclamationmark.triangle.fill",
+             [](const QPalette& p) { return severityColor(Severity::warning, p); }, 16);
+  textLabel = new QLabel(row);
+  textLabel->setWordWrap(true);
+  QFont callout = textLabel->font();
+  callout.setPointSizeF(callout.pointSizeF() * 0.95);
+  textLabel->setFont(callout);
+  layout->addWidget(icon, 0, Qt::AlignTop);
+  layout->addWidget(textLabel, 1);
+  return row;
+}
+
+void SettingsForm::showProblem(QWidget* row, QLabel* textLabel, const std::optional<std::string>& problem) {
+  const bool has = problem && !problem->empty();
+  textLabel->setText(has ? QString::fromStdString(*problem) : QString());
+  row->setVisible(has);
 }
 
 SettingsWindow::SettingsWindow(SettingsContract& settings, QWidget* parent) : QWidget(parent, Qt::Window) {

@@ -1,6 +1,7 @@
 #pragma once
 // The settings form: four titled sections bound both ways to the five settings. Every change
-// applies at once; the settings object writes it through.
+// applies at once; the settings object writes it through, and a line above the sections says
+// when that fails.
 
 #include <QWidget>
 
@@ -31,14 +32,21 @@ class SettingsForm final : public QWidget {
   // The launch-at-login problem line; hidden (not blank) when there is none.
   QWidget* loginErrorRow() const { return loginErrorRow_; }
   QLabel* loginErrorText() const { return loginErrorText_; }
+  // The line saying that changes are not being saved; hidden while they are.
+  QWidget* saveErrorRow() const { return saveErrorRow_; }
+  QLabel* saveErrorText() const { return saveErrorText_; }
 
  private:
   void load();
+  QWidget* makeProblemRow(QLabel*& textLabel);
+  static void showProblem(QWidget* row, QLabel* textLabel, const std::optional<std::string>& problem);
 
   SettingsContract& settings_;
   QCheckBox* launchAtLogin_;
   QWidget* loginErrorRow_;
   QLabel* loginErrorText_;
+  QWidget* saveErrorRow_;
+  QLabel* saveErrorText_;
   QCheckBox* showsMemory_;
   QCheckBox* showsTemperature_;
   QCheckBox* showsNetwork_;

@@ -76,11 +76,16 @@ SingleInstance::Claim SingleInstance::claim() {
   auto call = QDBusMessage::createMethodCall(kServiceName, kObjectPath, kInterface, "Activate");
   // With the GUI loop turning, so that a copy in this same process can answer.
   auto answer = bus_.call(call, QDBus::BlockWithGui, 5000);
-  if (answer.type() == QDBusMessage::ErrorMessage) {
-    Log::ui.error("Çalışan Kovra'ya ulaşılamadı: " + answer.errorMessage().toStdString());
+  if (answer.type() == QDBusMessage::ReplyMessage) {
+    Log::ui.log("Kovra zaten çalışıyor; ana penceresi açıldı, bu kopya kapanıyor.");
+    return Claim::alreadyRunning;
   }
-  Log::ui.log("Kovra zaten çalışıyor; ana penceresi açıldı, bu kopya kapanıyor.");
-  return Claim::alreadyRunning;
+  Log::ui.error("Çalışan Kovra'ya ulaşılamadı: " + answer.errorMessage().toStdString());
+  if (lockHeld) {
+    Log::ui.log("Kilit boşta; bu kopya veri yolundaki ad olmadan çalışıyor.");
+    return Claim::first;
+  }
+  return Claim::unreachable;
 }
 
 void SingleInstance::rebind(const QDBusConnection& bus) {

@@ -1,7 +1,9 @@
 #pragma once
 // One running copy per user session. The first copy owns the bus name com.example.Kovra and
 // answers Activate (it opens its main window); a later copy calls Activate and ends. Without a
-// session bus an exclusive lock on a file in the runtime folder decides instead.
+// session bus an exclusive lock on a file in the runtime folder decides instead. When the name's
+// owner does not answer Activate (another program took the name, or a copy hangs), the lock
+// decides too: free, this copy runs without the name; held, nothing can run.
 
 #include <QDBusConnection>
 #include <QObject>
@@ -23,7 +25,8 @@ class SingleInstance final : public QObject {
 
   enum class Claim {
     first,           // this copy runs
-    alreadyRunning,  // another copy runs (and was asked to show itself when reachable)
+    alreadyRunning,  // another copy runs and was asked to show itself
+    unreachable,     // the name's owner did not answer and the lock is held: nothing can run
   };
 
   // `lockPath` empty: no lock file is used.

@@ -44,19 +44,46 @@ QVariantMap DBusMenu::properties(int id, const QStringList& names) const {
     }
   }
   if (names.isEmpty()) return all;
+  // Walks the item's few properties, not the caller's list, which may be long and repetitive.
   QVariantMap picked;
-  for (const auto& name : names) {
-    if (all.contains(name)) picked.insert(name, all.value(name));
+  for (auto it = all.cbegin(); it != all.cend(); ++it) {
+    if (names.contains(it.key())) picked.insert(it.key(), it.value());
   }
   return picked;
 }
 
+QStringList DBusMenu::askedNames(const QStringList& names) {
+  if (names.isEmpty()) return {};
+  static const QStringList known{QStringLiteral("children-display"), QStringLiteral("label"),
+                                 QStringLiteral("enabled"), QStringLiteral("visible"), QStringLiteral("icon-name")};
+  QStringList out;
+  for (const auto& name : known) {
+    if (names.contains(name)) out.push_back(name);
+  }
+  // None of them: a name no item has, so the answer stays "nothing" rather than "everything".
+  if (out.isEmpty()) out.push_back(QStringLiteral("-"));
+  return out;
+}
+
 DBusMenuLayoutItem DBusMenu::layout(int parentId, int depth, const QStringList& names) const {
-  DBusMenuLayoutItem item{parentId, properties(parentId, names), {}};
+  const QStringList asked = askedNames(names);
+  DBusMenuLayoutItem item{parentId, properties(parentId, asked), {}};
   if (parentId == 0 && depth != 0) {
-    for (const auto& e : entries_) item.children.push_back({e.id, properties(e.id, names), {}});
+    for (const auto& e : entries_) item.children.push_back({e.id, properties(e.id, asked), {}});
   }
   return item;
+}
+
+DBusMenu::IdSplit DBusMenu::splitIds(const QList<int>& ids) const {
+  IdSplit split;
+  for (int id : ids) {
+    if (hasItem(id)) {
+      if (!split.known.contains(id)) split.known.push_back(id);
+    } else if (split.unknown.size() < maxReportedUnknownIds && !split.unknown.contains(id)) {
+      split.unknown.push_back(id);
+    }
+  }
+  return split;
 }
 
 void DBusMenu::activate(int id) {
@@ -78,10 +105,9 @@ uint DBusMenuAdaptor::GetLayout(int parentId, int recursionDepth, const QStringL
 }
 
 DBusMenuItemList DBusMenuAdaptor::GetGroupProperties(const QList<int>& ids, const QStringList& propertyNames) {
+  const QStringList asked = DBusMenu::askedNames(propertyNames);
   DBusMenuItemList out;
-  for (int id : ids) {
-    if (menu_->hasItem(id)) out.push_back({id, menu_->properties(id, propertyNames)});
-  }
+  for (int id : menu_->splitIds(ids).known) out.push_back({id, menu_->properties(id, asked)});
   return out;
 }
 
@@ -98,25 +124,25 @@ void DBusMenuAdaptor::Event(int id, const QString& eventId, const QDBusVariant&,
   if (eventId == QLatin1String("clicked")) menu_->activate(id);
 }
 
-QList<int> DBusMenuAdaptor::EventGroup(const DBusMenuEventList& events) {
-  QList<int> errors;
+QList<int> DBusMenuAdaptor::EventGroup(const QList<kovra::ui::DBusMenuEvent>& events) {
+  QList<int> ids;
+  QList<int> clicked;
+  ids.reserve(events.size());
   for (const auto& e : events) {
-    if (!menu_->hasItem(e.id)) {
-      errors.push_back(e.id);
-      continue;
+    ids.push_back(e.id);
+    // One click per item however often it is named.
+    if (e.eventId == QLatin1String("clicked") && menu_->hasItem(e.id) && !clicked.contains(e.id)) {
+      clicked.push_back(e.id);
+      menu_->activate(e.id);
     }
-    Event(e.id, e.eventId, e.data, e.timestamp);
   }
-  return errors;
+  return menu_->splitIds(ids).unknown;
 }
 
 bool DBusMenuAdaptor::AboutToShow(int) { return false; }
 
 QList<int> DBusMenuAdaptor::AboutToShowGroup(const QList<int>& ids, QList<int>& idErrors) {
-  idErrors.clear();
-  for (int id : ids) {
-    if (!menu_->hasItem(id)) idErrors.push_back(id);
-  }
+  idErrors = menu_->splitIds(ids).unknown;
   return {};
 }
 

@@ -33,6 +33,18 @@ class DBusMenu : public QObject, public QDBusContext {
   bool hasItem(int id) const;
   // The item's properties, only `names` when not empty; empty for an unknown item.
   QVariantMap properties(int id, const QStringList& names = {}) const;
+  // A caller's property names cut down to those items can have, each once: what properties()
+  // is then asked for, so a long or repetitive list costs one pass. Empty stays empty (all).
+  static QStringList askedNames(const QStringList& names);
+  // The ids of a request split into the items that exist, each once in first-seen order, and
+  // the unknown ones, each once and no more than maxReportedUnknownIds: a request's length
+  // never decides the size of the answer.
+  static constexpr qsizetype maxReportedUnknownIds = 16;
+  struct IdSplit {
+    QList<int> known;
+    QList<int> unknown;
+  };
+  IdSplit splitIds(const QList<int>& ids) const;
   // The item and its children down to `depth` levels (-1: all).
   DBusMenuLayoutItem layout(int parentId, int depth, const QStringList& names) const;
   // A click on an item (from the bus or a local menu); emits triggered later, on the event loop.

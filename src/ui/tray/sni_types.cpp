@@ -107,6 +107,18 @@ const QDBusArgument& operator>>(const QDBusArgument& arg, DBusMenuEvent& v) {
   return arg;
 }
 
+const QDBusArgument& operator>>(const QDBusArgument& arg, DBusMenuEventList& v) {
+  v.clear();
+  arg.beginArray();
+  while (!arg.atEnd() && v.size() < maxDecodedMenuEvents) {
+    DBusMenuEvent event;
+    arg >> event;
+    v.push_back(std::move(event));
+  }
+  arg.endArray();  // the parent has already moved past the whole array
+  return arg;
+}
+
 void registerTrayDBusTypes() {
   static const bool registered = [] {
     qDBusRegisterMetaType<SniIconPixmap>();

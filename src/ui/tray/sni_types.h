@@ -70,6 +70,10 @@ QDBusArgument& operator<<(QDBusArgument& arg, const DBusMenuItemKeys& v);
 const QDBusArgument& operator>>(const QDBusArgument& arg, DBusMenuItemKeys& v);
 QDBusArgument& operator<<(QDBusArgument& arg, const DBusMenuEvent& v);
 const QDBusArgument& operator>>(const QDBusArgument& arg, DBusMenuEvent& v);
+// Reads no more than maxDecodedMenuEvents events of a list and steps over the rest unread, so a
+// caller cannot make the program decode millions of them.
+inline constexpr qsizetype maxDecodedMenuEvents = 256;
+const QDBusArgument& operator>>(const QDBusArgument& arg, DBusMenuEventList& v);
 
 // Registers every type above with QtDBus; safe to call more than once.
 void registerTrayDBusTypes();

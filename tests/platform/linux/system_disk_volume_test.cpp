@@ -55,11 +55,10 @@ TEST(LinuxDiskVolumeTest, WithoutLabelTheDiskModelThenTheMountPointNamesTheVolum
   EXPECT_TRUE(real.readHomeVolume()->name.has_value());
 }
 
-TEST(LinuxDiskVolumeTest, MissingHomeFolderNamesTheCall) {
+TEST(LinuxDiskVolumeTest, AMissingHomeFolderIsSaidInWords) {
   testing::TempDir dir;
   LinuxDiskVolumePlatform platform({dir.at("gone"), "/proc/self/mountinfo", "/dev/disk/by-label"});
-  EXPECT_EQ(platform.readHomeVolume().error(),
-            "statvfs(" + dir.at("gone") + "): No such file or directory (errno 2)");
+  EXPECT_EQ(platform.readHomeVolume().error(), "ev klasörü yok (" + dir.at("gone") + ")");
 }
 
 }  // namespace

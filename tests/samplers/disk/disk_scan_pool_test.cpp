@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
 #include <filesystem>
 #include <random>
 
@@ -69,6 +71,99 @@ TEST(DiskScanPool, GivesTheOneThreadResultToTheByte) {
   }
   EXPECT_EQ(one->largestFiles.front().url, dir.at("t3/big-twin-a"));
   EXPECT_EQ(one->largestFiles[1].url, dir.at("t9/big-twin-b"));
+}
+
+// Counts every folder opened below the root, across threads.
+class CountingFs : public FileSystem {
+ public:
+  class Dir : public FsDirectory {
+   public:
+    Dir(std::unique_ptr<FsDirectory> inner, std::atomic<int>& opens) : inner_(std::move(inner)), opens_(opens) {}
+    size_t read(std::span<FsEntry> out, FsErrorTally& errors) override { return inner_->read(out, errors); }
+    bool failed() const override { return inner_->failed(); }
+    Result<std::unique_ptr<FsDirectory>, FsOpenFailure> openChild(std::string_view name) override {
+      ++opens_;
+      auto child = inner_->openChild(name);
+      if (!child) return Failure{child.error()};
+      return std::unique_ptr<FsDirectory>(std::make_unique<Dir>(std::move(child).value(), opens_));
+    }
+    void release() override { inner_->release(); }
+
+   private:
+    std::unique_ptr<FsDirectory> inner_;
+    std::atomic<int>& opens_;
+  };
+  Result<FsRootInfo, int> statRoot(const std::string& path) override { return fs_->statRoot(path); }
+  Result<std::unique_ptr<FsDirectory>, FsOpenFailure> openRoot(const std::string& path) override {
+    auto root = fs_->openRoot(path);
+    if (!root) return Failure{root.error()};
+    return std::unique_ptr<FsDirectory>(std::make_unique<Dir>(std::move(root).value(), opens));
+  }
+  std::optional<FsVolumeUsage> volumeUsage(const std::string& path) override { return fs_->volumeUsage(path); }
+  std::string homeFolder() override { return fs_->homeFolder(); }
+  bool hasFullDiskAccess() override { return true; }
+
+  std::atomic<int> opens{0};
+
+ private:
+  std::unique_ptr<FileSystem> fs_ = makeFileSystem();
+};
+
+// One subfolder holding most of the tree (so the worker walking it hands parts of it on), files
+// with several names shared between those parts, with the folders before and after it, and at the
+// bottom of a deep chain. Every count is settled where the one-thread walk meets the file first,
+// and no folder is opened twice.
+TEST(DiskScanPool, SharedFilesAcrossHandedOnPartsAreSettledWithoutWalkingTwice) {
+  TempDir dir;
+  std::mt19937 random(11);
+  makeFile(dir.at("a-before/first"), 40 * 4096);
+  for (int part = 0; part < 24; ++part) {
+    std::string p = "big/p" + std::to_string(part);
+    for (int sub = 0; sub < 5; ++sub)
+      for (int f = 0; f < 6; ++f)
+        makeFile(dir.at(p + "/s" + std::to_string(sub) + "/f" + std::to_string(f)), (random() % 30) * 4096);
+  }
+  std::string chain = "big/p20/chain";
+  for (int i = 0; i < 300; ++i) chain += "/d";
+  makeFile(dir.at(chain + "/deep"), 90 * 4096);
+  makeFile(dir.at("z-after/last"), 70 * 4096);
+  auto link = [&](const std::string& from, const std::string& to) {
+    ASSERT_EQ(::link(dir.at(from).c_str(), dir.at(to).c_str()), 0) << to;
+  };
+  link("a-before/first", "big/p3/s1/first-again");  // counted before the big folder
+  link("big/p2/s0/f0", "big/p17/s4/twin");          // between two parts of it
+  link("big/p17/s4/f1", "big/p5/s2/twin-earlier");  // the earlier name sits in the earlier part
+  link(chain + "/deep", "big/p1/deep-earlier");     // met before the chain is walked
+  link("z-after/last", "big/p9/last-earlier");      // counted inside, not in the later folder
+  link("big/p11/s3/f2", "big/p11/s3/same-folder");
+
+  auto scan = [&](size_t workers, int* opens) {
+    auto fs = std::make_shared<CountingFs>();
+    DiskScanner scanner([fs] { return std::shared_ptr<FileSystem>(fs); }, steadyScanClock(), workers);
+    auto r = scanner.scan(dir.path(), {}, {});
+    *opens = fs->opens;
+    return r;
+  };
+  int oneOpens = 0;
+  auto one = scan(1, &oneOpens);
+  ASSERT_TRUE(one.ok()) << one.error().message;
+  for (size_t workers : {2u, 3u, 8u}) {
+    for (int round = 0; round < 3; ++round) {
+      int opens = 0;
+      auto pooled = scan(workers, &opens);
+      ASSERT_TRUE(pooled.ok()) << pooled.error().message;
+      EXPECT_EQ(pooled.value(), one.value()) << workers << " workers";
+      EXPECT_EQ(opens, oneOpens) << workers << " workers";
+    }
+  }
+  // Each shared file is listed once, under whichever name the walk met first.
+  auto listed = [&](const std::string& path) {
+    return std::count_if(one->largestFiles.begin(), one->largestFiles.end(),
+                         [&](const DiskItem& f) { return f.url == dir.at(path); });
+  };
+  EXPECT_EQ(listed(chain + "/deep") + listed("big/p1/deep-earlier"), 1);
+  EXPECT_EQ(listed("z-after/last") + listed("big/p9/last-earlier"), 1);
+  EXPECT_EQ(listed("a-before/first") + listed("big/p3/s1/first-again"), 1);
 }
 
 TEST(DiskScanPool, CancellingStopsTheWorkers) {

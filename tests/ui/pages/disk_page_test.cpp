@@ -17,13 +17,13 @@ class DiskPageTest : public PageFixture {
     tick();
     page = std::make_unique<DiskPageView>(*store, *detail);
     section = page->scanSection();
-    section->setRevealHandler([this](const QString& path) { revealed << path; });
+    section->setRevealHandler([this](const QByteArray& path) { revealed << path; });
   }
   void TearDown() override { page.reset(); }
 
   std::unique_ptr<DiskPageView> page;
   DiskScanSectionView* section = nullptr;
-  QStringList revealed;
+  QByteArrayList revealed;
 };
 
 TEST_F(DiskPageTest, CapacityPartShowsFreeTotalAndFill) {
@@ -83,7 +83,7 @@ TEST_F(DiskPageTest, ScanSectionWalksThroughItsStates) {
   auto* row = result->fileList()->rows()[0];
   EXPECT_EQ(row->revealButton()->text(), QString::fromUtf8("Dosya yöneticisinde göster"));
   row->revealButton()->click();
-  EXPECT_EQ(revealed, QStringList{"/home/user/Videos/film.mkv"});
+  EXPECT_EQ(revealed, QByteArrayList{"/home/user/Videos/film.mkv"});
   // With no file manager to show it, the failure is said next to the button.
   section->showRevealFailure(row->revealButton());
   EXPECT_TRUE(QToolTip::isVisible());

@@ -102,22 +102,27 @@ TEST_F(FileManagerTest, ShowItemsGetsTheItemsFileUri) {
   ASSERT_TRUE(service.registerObject("/org/freedesktop/FileManager1", &manager, QDBusConnection::ExportAllSlots));
   ASSERT_TRUE(service.registerService("org.freedesktop.FileManager1"));
 
-  std::optional<RevealOutcome> outcome;
-  revealInFileManager("/home/user/Belgeler/rapor 2026.pdf", client(), [&](RevealOutcome o) { outcome = o; });
-  ASSERT_TRUE(spinUntil([&] { return outcome.has_value(); }));
-  EXPECT_EQ(*outcome, RevealOutcome::shownByFileManager);
-  EXPECT_EQ(manager.calls, 1);
-  EXPECT_EQ(manager.uris, QStringList{"file:///home/user/Belgeler/rapor%202026.pdf"});
+  // A name that is not UTF-8 keeps its bytes: another path would name another file.
+  const QByteArray paths[] = {"/home/user/Belgeler/rapor 2026 ğ.pdf", "/tmp/bad\xffname.bin"};
+  const QString uris[] = {"file:///home/user/Belgeler/rapor%202026%20%C4%9F.pdf", "file:///tmp/bad%FFname.bin"};
+  for (int i = 0; i < 2; ++i) {
+    std::optional<RevealOutcome> outcome;
+    revealInFileManager(paths[i], client(), [&](RevealOutcome o) { outcome = o; });
+    ASSERT_TRUE(spinUntil([&] { return outcome.has_value(); }));
+    EXPECT_EQ(*outcome, RevealOutcome::shownByFileManager);
+    EXPECT_EQ(manager.uris, QStringList{uris[i]});
+  }
+  EXPECT_EQ(manager.calls, 2);
   EXPECT_TRUE(sink.opened.isEmpty());
 }
 
 TEST_F(FileManagerTest, WithoutAFileManagerTheContainingFolderOpens) {
   std::optional<RevealOutcome> outcome;
-  revealInFileManager("/home/user/Videos/film.mkv", client(), [&](RevealOutcome o) { outcome = o; });
+  revealInFileManager("/home/user/Vid\xe9os/film.mkv", client(), [&](RevealOutcome o) { outcome = o; });
   ASSERT_TRUE(spinUntil([&] { return outcome.has_value(); }));
   EXPECT_EQ(*outcome, RevealOutcome::openedFolder);
   ASSERT_EQ(sink.opened.size(), 1);
-  EXPECT_EQ(sink.opened[0], QUrl::fromLocalFile("/home/user/Videos"));
+  EXPECT_EQ(sink.opened[0].toEncoded(), QByteArray("file:///home/user/Vid%E9os"));
 }
 
 TEST(FileManagerNoBus, ADisconnectedBusFallsBackAtOnce) {

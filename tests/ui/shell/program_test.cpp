@@ -7,9 +7,12 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <thread>
 
 #include "child_process.h"
+#include "core/unique_fd.h"
 #include "support/temp_dir.h"
 
 namespace kovra::ui::testing {
@@ -36,6 +39,14 @@ TEST(Program, CommandLine) {
   EXPECT_TRUE(help.exited);
   EXPECT_EQ(help.status, 0);
   EXPECT_NE(help.out.find("--dump"), std::string::npos);
+
+  // Output that cannot be written is a failure, not a success.
+  for (const char* flag : {"--help", "--version"}) {
+    ChildProcess full({"/bin/sh", "-c", std::string("exec \"$0\" ") + flag + " >/dev/full", KOVRA_BINARY}, headless());
+    auto refused = full.wait();
+    EXPECT_EQ(refused.status, 1) << flag;
+    EXPECT_NE(refused.err.find("yazılamadı"), std::string::npos) << refused.err;
+  }
 
   auto version = run({"--version"});
   EXPECT_EQ(version.status, 0);
@@ -115,6 +126,21 @@ TEST_F(LiveProgram, SecondCopyHandsOverAndFirstEndsCleanlyOnSigterm) {
   auto ended = first.wait();
   EXPECT_TRUE(ended.exited) << ended.err;
   EXPECT_EQ(ended.status, 0);
+}
+
+TEST_F(LiveProgram, NameTakenAndLockHeldEndsWithAReasonAndAFailingStatus) {
+  ASSERT_TRUE(bus.ok());
+  auto squatter = QDBusConnection::connectToBus(QString::fromStdString(bus.address()), "kovra-squatter");
+  ASSERT_TRUE(squatter.registerService(QStringLiteral("com.example.Kovra")));
+  kovra::UniqueFd lock(::open(home.at("kovra.lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600));
+  ASSERT_EQ(::flock(lock.get(), LOCK_EX | LOCK_NB), 0);
+
+  auto outcome = run({}, live());
+  EXPECT_TRUE(outcome.exited);
+  EXPECT_EQ(outcome.status, 1);
+  EXPECT_NE(outcome.err.find("Kovra başlatılamadı"), std::string::npos) << outcome.err;
+  EXPECT_EQ(outcome.err.find("ana penceresi açıldı"), std::string::npos) << outcome.err;
+  QDBusConnection::disconnectFromBus("kovra-squatter");
 }
 
 TEST_F(LiveProgram, WithoutASessionBusTheLockFileDecides) {

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <nlohmann/json.hpp>
 
 #include "logic/defaults_database.h"
@@ -105,6 +106,34 @@ TEST_F(SettingsFormTest, ChangesMadeElsewhereShowInTheForm) {
   EXPECT_FALSE(form.showsNetwork()->isChecked());
   EXPECT_TRUE(form.bits()->isChecked());
   EXPECT_FALSE(form.bytes()->isChecked());
+}
+
+TEST_F(SettingsFormTest, ALinkPutInPlaceWhileRunningIsRefusedAlikeAndTheFormSaysSo) {
+  namespace fs = std::filesystem;
+  SettingsForm form(*settings);
+  form.showsMemory()->click();  // the file exists from here on
+  EXPECT_FALSE(form.saveErrorRow()->isVisibleTo(&form));
+  const std::string path = dir.at("kovra/settings.json");
+  const std::string json = dir.write("elsewhere.json", "{}");
+  const std::string text = dir.write("notes.txt", "not settings\n");
+  for (const std::string& target : {json, text}) {
+    fs::remove(path);
+    fs::create_symlink(target, path);
+    form.notifications()->click();
+    EXPECT_TRUE(form.saveErrorRow()->isVisibleTo(&form)) << target;
+    EXPECT_TRUE(form.saveErrorText()->text().startsWith(QString::fromUtf8("Ayarlar kaydedilemedi: "))) << target;
+    EXPECT_TRUE(fs::is_symlink(path)) << "neither followed nor moved aside: " << target;
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.at("kovra")), fs::directory_iterator()), 1) << target;
+  }
+  EXPECT_EQ(kovra::testing::readFile(json), "{}");
+  EXPECT_EQ(kovra::testing::readFile(text), "not settings\n");
+
+  // The link gone, the next change saves everything still owed and the line goes away.
+  fs::remove(path);
+  form.bits()->click();
+  EXPECT_FALSE(form.saveErrorRow()->isVisibleTo(&form));
+  EXPECT_EQ(file().value(SettingsKeys::rateUnit, std::string()), "bits");
+  EXPECT_EQ(file().value(SettingsKeys::notificationsEnabled, false), true);  // clicked twice
 }
 
 TEST_F(SettingsFormTest, LoginProblemLineAppearsOnlyWithAText) {

@@ -40,6 +40,27 @@ TEST(SingleInstance, SecondClaimOnTheBusActivatesTheFirst) {
   QDBusConnection::disconnectFromBus("kovra-third");
 }
 
+TEST(SingleInstance, WhenTheNamesOwnerDoesNotAnswerTheLockDecides) {
+  PrivateBus bus;
+  ASSERT_TRUE(bus.ok());
+  kovra::testing::TempDir dir;
+  const QString address = QString::fromStdString(bus.address());
+  const std::string lock = dir.at("kovra.lock");
+  {
+    // Another program owns the name and has no Activate.
+    auto squatter = QDBusConnection::connectToBus(address, "kovra-squatter");
+    ASSERT_TRUE(squatter.registerService(SingleInstance::kServiceName));
+    auto a = QDBusConnection::connectToBus(address, "kovra-runs");
+    SingleInstance runs(a, lock);
+    EXPECT_EQ(runs.claim(), SingleInstance::Claim::first) << "the lock is free";
+
+    auto b = QDBusConnection::connectToBus(address, "kovra-stuck");
+    SingleInstance stuck(b, lock);
+    EXPECT_EQ(stuck.claim(), SingleInstance::Claim::unreachable) << "the lock is held and nobody answers";
+  }
+  for (const char* name : {"kovra-squatter", "kovra-runs", "kovra-stuck"}) QDBusConnection::disconnectFromBus(name);
+}
+
 TEST(SingleInstance, WithoutABusTheLockDecides) {
   kovra::testing::TempDir dir;
   auto none = QDBusConnection::connectToBus(QStringLiteral("disabled:"), "kovra-none");

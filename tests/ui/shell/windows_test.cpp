@@ -9,6 +9,7 @@
 #include <limits>
 #include <QTimer>
 #include <QToolButton>
+#include <QWindow>
 
 #include "core/log.h"
 #include "shell_fixture.h"
@@ -67,6 +68,15 @@ TEST_F(WindowsTest, MainWindowVisibilityStartsAndStopsLoopsAndReleasesContentAft
   EXPECT_EQ(window.content(), nullptr);
   EXPECT_EQ(log.count("ana pencere görünür: false (zamanlayıcı: içerik kaldırıldı)"), 1u);
   EXPECT_EQ(log.count("ana pencere görünür: true (ekranda)"), 2u);
+  // Released, the closed window holds no native window either; opening it again makes one and
+  // the content comes back.
+  EXPECT_EQ(window.windowHandle(), nullptr);
+  window.bringForward();
+  settle();
+  ASSERT_NE(window.windowHandle(), nullptr);
+  EXPECT_TRUE(window.windowHandle()->isVisible());
+  EXPECT_NE(window.content(), nullptr);
+  EXPECT_TRUE(store->isVisible(Surface::mainWindow));
 }
 
 TEST_F(WindowsTest, NetworkPageOnThePathSamplesPerAppTrafficOnlyWhileTheWindowShows) {
