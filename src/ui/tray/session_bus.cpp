@@ -19,17 +19,17 @@ constexpr double kLongestRetrySeconds = 60.0;
 SessionBus::SessionBus(Executor& executor, QObject* parent)
     : QObject(parent), executor_(executor), bus_(QDBusConnection::sessionBus()) {
   activeKeeper = this;
-  scheduleCheck(kCheckSeconds);
+  schedule(kCheckSeconds, kCheckSeconds / 2, &SessionBus::check);
 }
 
 SessionBus::SessionBus(Executor& executor, const QString& address, QObject* parent)
     : QObject(parent), executor_(executor), address_(address), bus_(connect()) {
   activeKeeper = this;
-  scheduleCheck(kCheckSeconds);
+  schedule(kCheckSeconds, kCheckSeconds / 2, &SessionBus::check);
 }
 
 SessionBus::~SessionBus() {
-  if (hasTask_) executor_.cancel(task_);
+  if (task_) executor_.cancel(*task_);
   if (activeKeeper == this) activeKeeper = nullptr;
 }
 
@@ -43,20 +43,18 @@ QDBusConnection SessionBus::connect() {
   return QDBusConnection::connectToBus(address_, name);
 }
 
-void SessionBus::scheduleCheck(double seconds) {
-  if (hasTask_) executor_.cancel(task_);
-  hasTask_ = true;
-  // A generous tolerance lets the check share a wake-up with the sampling loops.
-  task_ = executor_.postAfter(seconds, seconds / 2, [this] {
-    hasTask_ = false;
-    check();
+void SessionBus::schedule(double seconds, double tolerance, void (SessionBus::*step)()) {
+  if (task_) executor_.cancel(*task_);
+  task_ = executor_.postAfter(seconds, tolerance, [this, step] {
+    task_.reset();
+    (this->*step)();
   });
 }
 
 void SessionBus::check() {
   if (lost_) return;
   if (bus_.isConnected()) {
-    scheduleCheck(kCheckSeconds);
+    schedule(kCheckSeconds, kCheckSeconds / 2, &SessionBus::check);
     return;
   }
   lost_ = true;
@@ -70,12 +68,7 @@ void SessionBus::tryReconnect() {
   if (!fresh.isConnected()) {
     QDBusConnection::disconnectFromBus(fresh.name());
     retrySeconds_ = std::min(retrySeconds_ * 2, kLongestRetrySeconds);
-    if (hasTask_) executor_.cancel(task_);
-    hasTask_ = true;
-    task_ = executor_.postAfter(retrySeconds_, retrySeconds_ / 10, [this] {
-      hasTask_ = false;
-      tryReconnect();
-    });
+    schedule(retrySeconds_, retrySeconds_ / 10, &SessionBus::tryReconnect);
     return;
   }
   const QString old = bus_.name();
@@ -86,7 +79,7 @@ void SessionBus::tryReconnect() {
   ++reconnections_;
   Log::ui.log("Oturum D-Bus'ına yeniden bağlanıldı; tepsi öğesi ve adlar yeniden kaydediliyor.");
   Q_EMIT reconnected(bus_);
-  scheduleCheck(kCheckSeconds);
+  schedule(kCheckSeconds, kCheckSeconds / 2, &SessionBus::check);
 }
 
 }  // namespace kovra::ui

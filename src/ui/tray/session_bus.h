@@ -9,6 +9,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <optional>
 
 namespace kovra {
 class Executor;
@@ -42,15 +43,15 @@ class SessionBus final : public QObject {
   void reconnected(const QDBusConnection& bus);
 
  private:
-  void scheduleCheck(double seconds);
+  // Replaces whatever was scheduled with `step` after `seconds`.
+  void schedule(double seconds, double tolerance, void (SessionBus::*step)());
   void tryReconnect();
   QDBusConnection connect();
 
   Executor& executor_;
   QString address_;  // empty: the session bus
   QDBusConnection bus_;
-  uint64_t task_ = 0;
-  bool hasTask_ = false;
+  std::optional<uint64_t> task_;
   bool lost_ = false;
   double retrySeconds_ = 1.0;
   int reconnections_ = 0;

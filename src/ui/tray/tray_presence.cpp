@@ -90,8 +90,8 @@ TrayPresence::TrayPresence(ArayuzMenuBarLabelModel& label, Store& store, Executo
 }
 
 TrayPresence::~TrayPresence() {
-  if (hasGraceTask_) executor_.cancel(graceTask_);
-  if (hasRetryTask_) executor_.cancel(retryTask_);
+  if (graceTask_) executor_.cancel(*graceTask_);
+  if (retryTask_) executor_.cancel(*retryTask_);
   withdraw();
 }
 
@@ -100,9 +100,8 @@ void TrayPresence::start() {
   started_ = true;
   xembed_ = new XEmbedTrayWatch(this);
   connect(xembed_, &XEmbedTrayWatch::trayAppeared, this, &TrayPresence::xembedTrayAppeared);
-  hasGraceTask_ = true;
   graceTask_ = executor_.postAfter(kGraceSeconds, kGraceSeconds / 10, [this] {
-    hasGraceTask_ = false;
+    graceTask_.reset();
     graceEnded();
   });
 
@@ -219,11 +218,10 @@ void TrayPresence::itemUnregistered(const QString& service) {
   if (!exported_ || (name != serviceName_ && name != bus_.baseService())) return;
   // One new registration at a time, at most one a second, so a watcher that keeps dropping the
   // item cannot keep the program busy.
-  if (hasRetryTask_) return;
+  if (retryTask_) return;
   Log::ui.info("Durum bildirici izleyicisi tepsi öğesini düşürdü; yeniden kaydediliyor.");
-  hasRetryTask_ = true;
   retryTask_ = executor_.postAfter(1.0, 0.1, [this] {
-    hasRetryTask_ = false;
+    retryTask_.reset();
     if (exported_) registerWithWatcher();
   });
 }

@@ -13,6 +13,7 @@
 #include <QPointer>
 
 #include <memory>
+#include <optional>
 
 #include "logic/observable.h"
 #include "present/tray_label_text.h"
@@ -132,10 +133,8 @@ class TrayPresence : public QObject {
   // Told the program there is no tray; the next tray found is announced with `found`.
   bool toldUnavailable_ = false;
   bool graceOver_ = false;
-  uint64_t graceTask_ = 0;
-  bool hasGraceTask_ = false;
-  uint64_t retryTask_ = 0;
-  bool hasRetryTask_ = false;
+  std::optional<uint64_t> graceTask_;
+  std::optional<uint64_t> retryTask_;
   Mode mode_ = Mode::none;
   int registrations_ = 0;
   // A registration in flight: replies to older ones are ignored.
