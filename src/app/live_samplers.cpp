@@ -9,6 +9,7 @@
 #include "samplers/system/battery_sampler.h"
 #include "samplers/system/cpu_sampler.h"
 #include "samplers/system/memory_sampler.h"
+#include "samplers/system/sensors_sampler.h"
 
 namespace kovra {
 
@@ -24,6 +25,7 @@ SamplerSet SamplerSet::live() {
   s.scanner = std::make_shared<DiskScanner>();
   s.battery = std::make_shared<BatterySampler>();
   s.processNetwork = std::make_shared<ProcessNetworkSampler>();
+  s.sensors = std::make_shared<SensorsSampler>();
   return s;
 }
 

@@ -6,6 +6,7 @@
 #include <mutex>
 
 #include "core/contracts.h"
+#include "core/sensors_sampling.h"
 
 namespace kovra {
 
@@ -58,6 +59,15 @@ using FakeDiskSampler = FakeSampler<DiskSampling, DiskSnapshot, fakeDiskSnapshot
 using FakeProcessSampler = FakeSampler<ProcessSampling, ProcessListSnapshot, fakeProcessListSnapshot>;
 using FakeProcessNetworkSampler =
     FakeSampler<ProcessNetworkSampling, ProcessNetworkSnapshot, fakeProcessNetworkSnapshot>;
+
+// A machine without sensors unless given a reading.
+class FakeSensorsSampler : public SensorsSampling {
+ public:
+  FakeSensorsSampler() : box(std::optional<SensorsSnapshot>{}) {}
+  explicit FakeSensorsSampler(std::optional<SensorsSnapshot> value) : box(std::move(value)) {}
+  SampleResult<std::optional<SensorsSnapshot>> sample() override { return box.read(); }
+  FakeBox<std::optional<SensorsSnapshot>> box;
+};
 
 class FakeBatterySampler : public BatterySampling {
  public:

@@ -9,7 +9,7 @@ SamplerSet SamplerSet::simulated() {
                     std::make_shared<FakeNetworkSampler>(), std::make_shared<FakeProcessSampler>(),
                     std::make_shared<FakeAppTerminator>(),  std::make_shared<FakeDiskSampler>(),
                     std::make_shared<FakeDiskScanner>(),    std::make_shared<FakeBatterySampler>(),
-                    std::make_shared<FakeProcessNetworkSampler>()};
+                    std::make_shared<FakeProcessNetworkSampler>(), std::make_shared<FakeSensorsSampler>()};
 }
 
 }  // namespace kovra

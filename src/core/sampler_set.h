@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "core/contracts.h"
+#include "core/sensors_sampling.h"
 
 namespace kovra {
 
@@ -17,6 +18,7 @@ struct SamplerSet {
   std::shared_ptr<DiskScanning> scanner;
   std::shared_ptr<BatterySampling> battery;
   std::shared_ptr<ProcessNetworkSampling> processNetwork;
+  std::shared_ptr<SensorsSampling> sensors;
 
   // Fresh live samplers with empty state (defined by the application, which links the
   // platform's samplers).

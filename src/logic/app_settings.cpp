@@ -20,6 +20,7 @@ ObservationToken SettingsContract::observeAny(std::function<void()> observer) co
   tokens.push_back(observeLaunchAtLoginError(call));
   tokens.push_back(observeMenuBarShowsNetwork(call));
   tokens.push_back(observeMenuBarShowsMemory(call));
+  tokens.push_back(observeMenuBarShowsTemperature(call));
   tokens.push_back(observeRateUnit(call));
   tokens.push_back(observeNotificationsEnabled(call));
   tokens.push_back(observeSaveError(call));
@@ -30,6 +31,7 @@ AppSettings::AppSettings(std::shared_ptr<DefaultsDatabase> defaults, std::shared
     : defaults_(std::move(defaults)), loginItem_(std::move(loginItem)) {
   storedMenuBarShowsNetwork_.set(readBool(SettingsKeys::menuBarShowsNetwork, true));
   storedMenuBarShowsMemory_.set(readBool(SettingsKeys::menuBarShowsMemory, true));
+  storedMenuBarShowsTemperature_.set(readBool(SettingsKeys::menuBarShowsTemperature, false));
   storedRateUnit_.set(defaults_->stringValue(SettingsKeys::rateUnit) == "bits" ? RateUnit::bits : RateUnit::bytes);
   storedNotificationsEnabled_.set(readBool(SettingsKeys::notificationsEnabled, true));
 
@@ -96,6 +98,11 @@ void AppSettings::setMenuBarShowsMemory(bool value) {
   store(SettingsKeys::menuBarShowsMemory, value);
 }
 
+void AppSettings::setMenuBarShowsTemperature(bool value) {
+  storedMenuBarShowsTemperature_.set(value);
+  defaults_->set(SettingsKeys::menuBarShowsTemperature, value);
+}
+
 void AppSettings::setRateUnit(RateUnit value) {
   storedRateUnit_.set(value);
   store(SettingsKeys::rateUnit, std::string(rawValue(value)));
@@ -118,6 +125,9 @@ ObservationToken AppSettings::observeMenuBarShowsNetwork(std::function<void(cons
 }
 ObservationToken AppSettings::observeMenuBarShowsMemory(std::function<void(const bool&)> observer) const {
   return storedMenuBarShowsMemory_.subscribe(std::move(observer));
+}
+ObservationToken AppSettings::observeMenuBarShowsTemperature(std::function<void(const bool&)> observer) const {
+  return storedMenuBarShowsTemperature_.subscribe(std::move(observer));
 }
 ObservationToken AppSettings::observeRateUnit(std::function<void(const RateUnit&)> observer) const {
   return storedRateUnit_.subscribe(std::move(observer));

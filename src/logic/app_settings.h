@@ -1,5 +1,5 @@
 #pragma once
-// The user's five choices, kept in the defaults database and observable one by one. Launch at
+// The user's choices, kept in the defaults database and observable one by one. Launch at
 // login is not merely stored: it registers or unregisters the program with the login service.
 
 #include <functional>
@@ -18,6 +18,7 @@ namespace SettingsKeys {
 inline constexpr const char* launchAtLogin = "kovra.launchAtLogin";
 inline constexpr const char* menuBarShowsNetwork = "kovra.menuBarShowsNetwork";
 inline constexpr const char* menuBarShowsMemory = "kovra.menuBarShowsMemory";
+inline constexpr const char* menuBarShowsTemperature = "kovra.menuBarShowsTemperature";
 inline constexpr const char* rateUnit = "kovra.rateUnit";
 inline constexpr const char* notificationsEnabled = "kovra.notificationsEnabled";
 }  // namespace SettingsKeys
@@ -36,6 +37,8 @@ class SettingsContract {
   virtual void setMenuBarShowsNetwork(bool value) = 0;
   virtual bool menuBarShowsMemory() const = 0;
   virtual void setMenuBarShowsMemory(bool value) = 0;
+  virtual bool menuBarShowsTemperature() const = 0;
+  virtual void setMenuBarShowsTemperature(bool value) = 0;
   virtual RateUnit rateUnit() const = 0;
   virtual void setRateUnit(RateUnit value) = 0;
   virtual bool notificationsEnabled() const = 0;
@@ -46,6 +49,8 @@ class SettingsContract {
       std::function<void(const std::optional<std::string>&)> observer) const = 0;
   [[nodiscard]] virtual ObservationToken observeMenuBarShowsNetwork(std::function<void(const bool&)> observer) const = 0;
   [[nodiscard]] virtual ObservationToken observeMenuBarShowsMemory(std::function<void(const bool&)> observer) const = 0;
+  [[nodiscard]] virtual ObservationToken observeMenuBarShowsTemperature(
+      std::function<void(const bool&)> observer) const = 0;
   [[nodiscard]] virtual ObservationToken observeRateUnit(std::function<void(const RateUnit&)> observer) const = 0;
   [[nodiscard]] virtual ObservationToken observeNotificationsEnabled(std::function<void(const bool&)> observer) const = 0;
   // Why the choices made are not being saved, in words for the user; none while they are.
@@ -69,6 +74,8 @@ class AppSettings final : public SettingsContract {
   void setMenuBarShowsNetwork(bool value) override;
   bool menuBarShowsMemory() const override { return storedMenuBarShowsMemory_.value(); }
   void setMenuBarShowsMemory(bool value) override;
+  bool menuBarShowsTemperature() const override { return storedMenuBarShowsTemperature_.value(); }
+  void setMenuBarShowsTemperature(bool value) override;
   RateUnit rateUnit() const override { return storedRateUnit_.value(); }
   void setRateUnit(RateUnit value) override;
   bool notificationsEnabled() const override { return storedNotificationsEnabled_.value(); }
@@ -79,6 +86,7 @@ class AppSettings final : public SettingsContract {
       std::function<void(const std::optional<std::string>&)> observer) const override;
   ObservationToken observeMenuBarShowsNetwork(std::function<void(const bool&)> observer) const override;
   ObservationToken observeMenuBarShowsMemory(std::function<void(const bool&)> observer) const override;
+  ObservationToken observeMenuBarShowsTemperature(std::function<void(const bool&)> observer) const override;
   ObservationToken observeRateUnit(std::function<void(const RateUnit&)> observer) const override;
   ObservationToken observeNotificationsEnabled(std::function<void(const bool&)> observer) const override;
   std::optional<std::string> saveError() const override { return saveError_.value(); }
@@ -99,6 +107,7 @@ class AppSettings final : public SettingsContract {
   Observable<std::optional<std::string>> launchAtLoginError_;
   Observable<bool> storedMenuBarShowsNetwork_{true};
   Observable<bool> storedMenuBarShowsMemory_{true};
+  Observable<bool> storedMenuBarShowsTemperature_{false};
   Observable<RateUnit> storedRateUnit_{RateUnit::bytes};
   Observable<bool> storedNotificationsEnabled_{true};
   Observable<std::optional<std::string>> saveError_;

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "core/localize.h"
+#include "logic/sensors_rules.h"
 
 namespace kovra {
 
@@ -22,6 +23,7 @@ ArayuzMenuBarContent makeMenuBarContent(const ArayuzMenuBarInputs& in) {
   if (in.showsMemory) {
     content.ram = in.memory ? menuBarPercentText(in.memory->usedFraction()) : std::string(Format::placeholder);
   }
+  if (in.showsTemperature) content.temperature = MantikSensorTexts::celsius(in.processorCelsius);
   return content;
 }
 
@@ -35,6 +37,10 @@ std::string menuBarAccessibilityText(const ArayuzMenuBarContent& content) {
     if (!out.empty()) out += ", ";
     out += localized("Bellek kullanımı ", "Menü çubuğu erişilebilirlik metni") + *content.ram;
   }
+  if (content.temperature) {
+    if (!out.empty()) out += ", ";
+    out += localized("İşlemci sıcaklığı ", "Menü çubuğu erişilebilirlik metni") + *content.temperature;
+  }
   return out;
 }
 
@@ -43,12 +49,13 @@ ArayuzMenuBarLayout resolveMenuBarLayout(const std::optional<ArayuzMenuBarLayout
   const double size = measurer.menuBarFontSize();
   const bool network = content.down.has_value();
   const bool memory = content.ram.has_value();
+  const bool temperature = content.temperature.has_value();
   ArayuzMenuBarLayout layout;
-  if (cached && cached->showsNetwork == network && cached->showsMemory == memory && cached->unit == content.unit &&
-      cached->fontSize == size) {
+  if (cached && cached->showsNetwork == network && cached->showsMemory == memory &&
+      cached->showsTemperature == temperature && cached->unit == content.unit && cached->fontSize == size) {
     layout = *cached;
   } else {
-    layout = ArayuzMenuBarRenderer::baseLayout(measurer, network, memory, content.unit, size);
+    layout = ArayuzMenuBarRenderer::baseLayout(measurer, network, memory, content.unit, size, temperature);
   }
   auto width = [&](std::string_view prefix, const std::string& text) {
     return std::ceil(measurer.textWidth(std::string(prefix) + text, size));
@@ -57,6 +64,7 @@ ArayuzMenuBarLayout resolveMenuBarLayout(const std::optional<ArayuzMenuBarLayout
     layout.rateWidth = std::max({layout.rateWidth, width(kDownPrefix, *content.down), width(kUpPrefix, *content.up)});
   }
   if (content.ram) layout.percentWidth = std::max(layout.percentWidth, width(kRamPrefix, *content.ram));
+  if (content.temperature) layout.temperatureWidth = std::max(layout.temperatureWidth, width("", *content.temperature));
   return layout;
 }
 

@@ -16,11 +16,13 @@ struct ArayuzMenuBarInputs {
   RateUnit unit = RateUnit::bytes;
   std::optional<NetworkRates> displayRates;
   std::optional<MemorySnapshot> memory;
+  bool showsTemperature = false;
+  std::optional<double> processorCelsius;
 };
 
 ArayuzMenuBarContent makeMenuBarContent(const ArayuzMenuBarInputs& inputs);
 
-// "İndirme …, yükleme …" and "Bellek kullanımı …", joined by ", ".
+// "İndirme …, yükleme …", "Bellek kullanımı …" and "İşlemci sıcaklığı …", joined by ", ".
 std::string menuBarAccessibilityText(const ArayuzMenuBarContent& content);
 
 // Starts from `cached` when it was made for the same parts, unit and font size, else from the

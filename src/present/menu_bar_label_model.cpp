@@ -37,10 +37,20 @@ void ArayuzMenuBarLabelModel::schedule() {
   });
 }
 
+namespace {
+
+std::optional<double> processorCelsius(const std::optional<SensorsSnapshot>& sensors) {
+  const SensorPartReading* processor = sensors ? sensors->processor() : nullptr;
+  return processor ? processor->celsius : std::nullopt;
+}
+
+}  // namespace
+
 ArayuzMenuBarContent ArayuzMenuBarLabelModel::makeContent() const {
   const auto& settings = store_.settings();
   return makeMenuBarContent({settings.menuBarShowsNetwork(), settings.menuBarShowsMemory(), settings.rateUnit(),
-                             store_.displayRates(), store_.memory()});
+                             store_.displayRates(), store_.memory(), settings.menuBarShowsTemperature(),
+                             processorCelsius(store_.sensors())});
 }
 
 ArayuzMenuBarLayout ArayuzMenuBarLabelModel::resolvedLayout(const ArayuzMenuBarContent& content) {
@@ -54,7 +64,7 @@ void ArayuzMenuBarLabelModel::refresh() {
   showsMemory_ = store_.memory().has_value();
   if (lastContent_ == content) return;
   lastContent_ = content;
-  if (!content.down && !content.ram) {
+  if (!content.down && !content.ram && !content.temperature) {
     rendered_.set(std::nullopt);
     return;
   }

@@ -59,8 +59,12 @@ std::vector<std::string> percentSampleTexts() {
   return texts;
 }
 
+std::vector<std::string> temperatureSampleTexts() {
+  return {"100 °C", "88 °C", std::string(Format::placeholder)};
+}
+
 ArayuzMenuBarLayout baseLayout(const ArayuzTextMeasurer& measurer, bool showsNetwork, bool showsMemory,
-                               RateUnit unit, double fontSize) {
+                               RateUnit unit, double fontSize, bool showsTemperature) {
   double rateWidth = 0;
   for (const auto& text : rateSampleTexts(unit)) {
     rateWidth = std::max({rateWidth, ceilWidth(measurer, joined(kDownPrefix, text), fontSize),
@@ -70,7 +74,11 @@ ArayuzMenuBarLayout baseLayout(const ArayuzTextMeasurer& measurer, bool showsNet
   for (const auto& text : percentSampleTexts()) {
     percentWidth = std::max(percentWidth, ceilWidth(measurer, joined(kRamPrefix, text), fontSize));
   }
-  return {showsNetwork, showsMemory, unit, fontSize, rateWidth, percentWidth};
+  double temperatureWidth = 0;
+  for (const auto& text : temperatureSampleTexts()) {
+    temperatureWidth = std::max(temperatureWidth, ceilWidth(measurer, text, fontSize));
+  }
+  return {showsNetwork, showsMemory, unit, fontSize, rateWidth, percentWidth, showsTemperature, temperatureWidth};
 }
 
 double gap(const ArayuzTextMeasurer& measurer, double fontSize) {
@@ -91,6 +99,7 @@ std::vector<ArayuzMenuBarItem> items(const ArayuzMenuBarContent& content, const 
     add(joined(kUpPrefix, *content.up), layout.rateWidth);
   }
   if (content.ram) add(joined(kRamPrefix, *content.ram), layout.percentWidth);
+  if (content.temperature) add(*content.temperature, layout.temperatureWidth);
   return out;
 }
 

@@ -1,5 +1,5 @@
 #pragma once
-// The menu bar picture: download and upload rates and memory use, in slots whose widths do not
+// The menu bar picture: download and upload rates, memory use and the processor's temperature, in slots whose widths do not
 // jitter as digits change, drawn into one template image.
 
 #include <optional>
@@ -21,6 +21,7 @@ struct ArayuzMenuBarContent {
   std::optional<std::string> up;
   std::optional<std::string> ram;
   RateUnit unit = RateUnit::bytes;
+  std::optional<std::string> temperature;  // "62 °C"
   bool operator==(const ArayuzMenuBarContent&) const = default;
 };
 
@@ -31,6 +32,8 @@ struct ArayuzMenuBarLayout {
   double fontSize = 0;
   double rateWidth = 0;
   double percentWidth = 0;
+  bool showsTemperature = false;
+  double temperatureWidth = 0;
   bool operator==(const ArayuzMenuBarLayout&) const = default;
 };
 
@@ -72,9 +75,11 @@ namespace ArayuzMenuBarRenderer {
 std::vector<std::string> rateSampleTexts(RateUnit unit);
 // "%100", "%88", "%0" and "—".
 std::vector<std::string> percentSampleTexts();
-// Widths of the widest text of every size class, measured whatever the two flags say.
+// "100 °C", "88 °C" and "—".
+std::vector<std::string> temperatureSampleTexts();
+// Widths of the widest text of every size class, measured whatever the flags say.
 ArayuzMenuBarLayout baseLayout(const ArayuzTextMeasurer& measurer, bool showsNetwork, bool showsMemory,
-                               RateUnit unit, double fontSize);
+                               RateUnit unit, double fontSize, bool showsTemperature = false);
 // The slots left to right, `gap` apart.
 std::vector<ArayuzMenuBarItem> items(const ArayuzMenuBarContent& content, const ArayuzMenuBarLayout& layout,
                                      double gap);

@@ -58,6 +58,11 @@ ArayuzTrayLabel makeTrayLabel(const std::optional<ArayuzMenuBarContent>& content
     append(out.label, padded(std::string(kRamPrefix) + *content->ram, slot.length));
     append(out.guide, slot.widest);
   }
+  if (content->temperature) {
+    Slot slot = widestSample("", ArayuzMenuBarRenderer::temperatureSampleTexts());
+    append(out.label, padded(*content->temperature, slot.length));
+    append(out.guide, slot.widest);
+  }
   return out;
 }
 

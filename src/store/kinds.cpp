@@ -6,6 +6,7 @@
 
 #include "core/records_json.h"
 #include "core/sampler_set.h"
+#include "core/sensor_records_json.h"
 #include "logic/verdict_rules.h"
 #include "store/store.h"
 
@@ -100,6 +101,10 @@ struct StoreKinds {
          &read<K::battery, &SamplerSet::battery, &Store::applyBattery>, &dump<&SamplerSet::battery>, 5},
         {K::processNetwork, "processNetwork", 2, networkDetail, false, false, {}, nullptr, std::nullopt, nullptr,
          &read<K::processNetwork, &SamplerSet::processNetwork, &Store::applyProcessNetwork>, &dump<&SamplerSet::processNetwork>, 6},
+        // Temperatures and fans: a dozen kept-descriptor reads, but a drive's sensor may answer
+        // only after a command to the drive, so it is read on the worker.
+        {K::sensors, "sensors", 2, panelOrWindow | labelTemperature, true, false, {}, nullptr, std::nullopt, nullptr,
+         &read<K::sensors, &SamplerSet::sensors, &Store::applySensors>, &dump<&SamplerSet::sensors>, 7},
     }};
   }
 };

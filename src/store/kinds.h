@@ -28,6 +28,7 @@ inline constexpr unsigned panelOrWindow = 1u << 1;   // the menu panel or the ma
 inline constexpr unsigned networkDetail = 1u << 2;   // the network page shows
 inline constexpr unsigned labelNetwork = 1u << 3;    // the tray label shows the rates
 inline constexpr unsigned memoryPressure = 1u << 4;  // memory pressure is warning or critical
+inline constexpr unsigned labelTemperature = 1u << 5;  // the tray label shows the processor's temperature
 }  // namespace Wanted
 
 struct SampleKindRow {

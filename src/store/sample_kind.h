@@ -11,10 +11,10 @@
 namespace kovra {
 
 // Declaration order is the iteration order everywhere.
-enum class MantikSampleKind { memory, cpu, network, processes, disk, battery, processNetwork };
-inline constexpr std::array<MantikSampleKind, 7> kAllSampleKinds{
-    MantikSampleKind::memory,  MantikSampleKind::cpu,     MantikSampleKind::network,       MantikSampleKind::processes,
-    MantikSampleKind::disk,    MantikSampleKind::battery, MantikSampleKind::processNetwork};
+enum class MantikSampleKind { memory, cpu, network, processes, disk, battery, processNetwork, sensors };
+inline constexpr std::array<MantikSampleKind, 8> kAllSampleKinds{
+    MantikSampleKind::memory,  MantikSampleKind::cpu,     MantikSampleKind::network,        MantikSampleKind::processes,
+    MantikSampleKind::disk,    MantikSampleKind::battery, MantikSampleKind::processNetwork, MantikSampleKind::sensors};
 
 inline constexpr size_t kindIndex(MantikSampleKind k) { return static_cast<size_t>(k); }
 // The kind's name in logs and queue labels.

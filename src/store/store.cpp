@@ -98,6 +98,7 @@ unsigned Store::wantedConditions() const {
   if (isVisible(Surface::menuPanel) || isVisible(Surface::mainWindow)) holding |= Wanted::panelOrWindow;
   if (isVisible(Surface::networkDetail)) holding |= Wanted::networkDetail;
   if (settings_->menuBarShowsNetwork()) holding |= Wanted::labelNetwork;
+  if (settings_->menuBarShowsTemperature()) holding |= Wanted::labelTemperature;
   const auto& m = memory_.value();
   if (m && m->pressure && (*m->pressure == MemoryPressure::warning || *m->pressure == MemoryPressure::critical)) {
     holding |= Wanted::memoryPressure;

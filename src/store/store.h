@@ -30,6 +30,7 @@
 #include "logic/notifying.h"
 #include "logic/observable.h"
 #include "logic/rate_smoother.h"
+#include "logic/sensors_rules.h"
 #include "store/sample_kind.h"
 #include "store/sample_queues.h"
 
@@ -98,6 +99,10 @@ class Store {
   const std::optional<DiskSnapshot>& disk() const { return disk_.value(); }
   const std::optional<ProcessListSnapshot>& processes() const { return processes_.value(); }
   const std::optional<BatterySnapshot>& battery() const { return battery_.value(); }
+  // Absent before the first reading and on a machine without sensors.
+  const std::optional<SensorsSnapshot>& sensors() const { return sensors_.value(); }
+  const Verdict& sensorsVerdict() const { return sensorsVerdict_.value(); }
+  const MantikSensorLevels& sensorLevels() const { return sensorLevels_; }
   const std::optional<std::vector<AppNetworkUsage>>& appNetwork() const { return appNetwork_.value(); }
   const std::map<CardKind, Verdict>& verdicts() const { return verdicts_.value(); }
   const Verdict& headline() const { return headline_.value(); }
@@ -115,6 +120,7 @@ class Store {
   const Observable<std::optional<DiskSnapshot>>& diskProperty() const { return disk_; }
   const Observable<std::optional<ProcessListSnapshot>>& processesProperty() const { return processes_; }
   const Observable<std::optional<BatterySnapshot>>& batteryProperty() const { return battery_; }
+  const Observable<std::optional<SensorsSnapshot>>& sensorsProperty() const { return sensors_; }
   const Observable<std::optional<std::vector<AppNetworkUsage>>>& appNetworkProperty() const { return appNetwork_; }
   const Observable<std::map<CardKind, Verdict>>& verdictsProperty() const { return verdicts_; }
   const Observable<Verdict>& headlineProperty() const { return headline_; }
@@ -176,6 +182,8 @@ class Store {
   void applyDisk(const SampleResult<DiskSnapshot>& result);
   void applyBattery(const SampleResult<std::optional<BatterySnapshot>>& result);
   void applyProcessNetwork(const SampleResult<ProcessNetworkSnapshot>& result);
+  void applySensors(const SampleResult<std::optional<SensorsSnapshot>>& result);
+  std::optional<AppUsage> topCPUApp() const;
   void recomputeVerdicts();
   void evaluateMemoryNotification();
   void evaluateDiskNotification();
@@ -192,6 +200,8 @@ class Store {
   Observable<std::optional<DiskSnapshot>> disk_;
   Observable<std::optional<ProcessListSnapshot>> processes_;
   Observable<std::optional<BatterySnapshot>> battery_;
+  Observable<std::optional<SensorsSnapshot>> sensors_;
+  Observable<Verdict> sensorsVerdict_{Verdict{std::nullopt, Severity::neutral, "\u2014"}};
   Observable<std::optional<std::vector<AppNetworkUsage>>> appNetwork_;
   Observable<std::map<CardKind, Verdict>> verdicts_;
   Observable<Verdict> headline_;
@@ -218,6 +228,8 @@ class Store {
   MantikCPUHighTracker cpuTracker_{0.8, 30, 5, std::nullopt, std::nullopt};
   MantikNotificationPolicy notificationPolicy_{30, 600, std::nullopt, std::nullopt, true};
   MantikRateSmoother rateSmoother_{3};
+  MantikSensorLevels sensorLevels_;
+  MantikSensorsNotificationPolicy sensorsNotices_;
   std::optional<double> lastNetworkSample_;
   std::optional<ProcessNetworkSnapshot> lastProcessNetwork_;
   std::optional<Executor::TaskId> processRefreshTask_;

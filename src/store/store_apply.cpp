@@ -8,6 +8,7 @@
 #include "core/log.h"
 #include "logic/app_network_grouping.h"
 #include "logic/notification_text.h"
+#include "logic/sensors_rules.h"
 #include "logic/verdict_rules.h"
 #include "store/kinds.h"
 #include "store/store.h"
@@ -148,6 +149,33 @@ void Store::applyProcessNetwork(const SampleResult<ProcessNetworkSnapshot>& resu
 }
 
 // ---- derived state ---------------------------------------------------------------------------
+
+std::optional<AppUsage> Store::topCPUApp() const {
+  if (!processes_.value()) return std::nullopt;
+  auto apps = processes_.value()->topByCPU(1);
+  if (apps.empty()) return std::nullopt;
+  return std::move(apps.front());
+}
+
+void Store::applySensors(const SampleResult<std::optional<SensorsSnapshot>>& result) {
+  // An absent value means the machine has no sensors; a failure clears the reading, as for any
+  // kind, and with it every part's level.
+  auto outcome = classify(result, MantikSampleKind::sensors);
+  if (outcome.isNotReady()) return;
+  const double now = clock_.uptime();
+  publish(sensors_, outcome.isFailed() ? std::nullopt : outcome.value());
+  const std::optional<SensorsSnapshot>& sensors = sensors_.value();
+  sensorLevels_.update(sensors, now);
+  const std::optional<AppUsage> top = topCPUApp();
+  publish(sensorsVerdict_, MantikSensorsVerdict::verdict(sensors, sensorLevels_, top, std::nullopt));
+  // The policy keeps timing even while notifications are off.
+  const SensorsSnapshot* reading = sensors ? &*sensors : nullptr;
+  for (size_t i : sensorsNotices_.due(reading, now)) {
+    if (settings_->notificationsEnabled() && notifier_) {
+      notifier_->post(MantikSensorsNotificationPolicy::notice(*reading, reading->parts[i], top));
+    }
+  }
+}
 
 void Store::recomputeVerdicts() {
   std::map<CardKind, Verdict> map;

@@ -23,10 +23,11 @@ struct Fakes {
   std::shared_ptr<FakeProcessSampler> processes = std::make_shared<FakeProcessSampler>();
   std::shared_ptr<FakeBatterySampler> battery = std::make_shared<FakeBatterySampler>(std::nullopt);
   std::shared_ptr<FakeProcessNetworkSampler> processNetwork = std::make_shared<FakeProcessNetworkSampler>();
+  std::shared_ptr<FakeSensorsSampler> sensors = std::make_shared<FakeSensorsSampler>();
 
   SamplerSet set() const {
     return SamplerSet{memory, cpu, network, processes, std::make_shared<FakeAppTerminator>(),
-                      disk,   std::make_shared<FakeDiskScanner>(), battery, processNetwork};
+                      disk,   std::make_shared<FakeDiskScanner>(), battery, processNetwork, sensors};
   }
 };
 

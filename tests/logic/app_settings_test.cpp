@@ -44,6 +44,7 @@ TEST(AppSettings, FreshUserGetsDefaults) {
   auto s = f.make();
   EXPECT_TRUE(s->menuBarShowsNetwork());
   EXPECT_TRUE(s->menuBarShowsMemory());
+  EXPECT_FALSE(s->menuBarShowsTemperature());
   EXPECT_EQ(s->rateUnit(), RateUnit::bytes);
   EXPECT_TRUE(s->notificationsEnabled());
   EXPECT_FALSE(s->launchAtLogin());
@@ -93,9 +94,10 @@ TEST(AppSettings, SettingAlwaysWritesButNotifiesOnlyOnChange) {
   s->setRateUnit(RateUnit::bits);
   s->setNotificationsEnabled(false);
   s->setMenuBarShowsMemory(false);
+  s->setMenuBarShowsTemperature(true);
   EXPECT_EQ(network, 1);
   EXPECT_EQ(units, std::vector<RateUnit>{RateUnit::bits});
-  EXPECT_EQ(any, 4);
+  EXPECT_EQ(any, 5);
   EXPECT_EQ(f.defaults->stringValue(SettingsKeys::rateUnit), "bits");
   EXPECT_EQ(f.defaults->boolValue(SettingsKeys::notificationsEnabled), false);
 
@@ -103,6 +105,7 @@ TEST(AppSettings, SettingAlwaysWritesButNotifiesOnlyOnChange) {
   auto again = f.make();
   EXPECT_FALSE(again->menuBarShowsNetwork());
   EXPECT_FALSE(again->menuBarShowsMemory());
+  EXPECT_TRUE(again->menuBarShowsTemperature());
   EXPECT_EQ(again->rateUnit(), RateUnit::bits);
   EXPECT_FALSE(again->notificationsEnabled());
 }

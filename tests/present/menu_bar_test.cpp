@@ -13,7 +13,7 @@ const std::string kDown = "\u2193\u2009";
 const std::string kUp = "\u2191\u2009";
 
 ArayuzMenuBarContent networkOnly(double down, double up, RateUnit unit = RateUnit::bytes) {
-  return makeMenuBarContent({true, false, unit, NetworkRates{down, up}, std::nullopt});
+  return makeMenuBarContent({true, false, unit, NetworkRates{down, up}, std::nullopt, false, std::nullopt});
 }
 
 TEST(MenuBarText, RatesUnderOneMegabyteMoveInFiftyKilobyteSteps) {
@@ -30,29 +30,29 @@ TEST(MenuBarText, RatesUnderOneMegabyteMoveInFiftyKilobyteSteps) {
 }
 
 TEST(MenuBarText, ContentFollowsSettingsAndReadings) {
-  auto none = makeMenuBarContent({true, true, RateUnit::bytes, std::nullopt, std::nullopt});
+  auto none = makeMenuBarContent({true, true, RateUnit::bytes, std::nullopt, std::nullopt, false, std::nullopt});
   EXPECT_EQ(none.down, kDash);
   EXPECT_EQ(none.up, kDash);
   EXPECT_EQ(none.ram, kDash);
 
   MemorySnapshot empty;  // total 0
-  EXPECT_EQ(makeMenuBarContent({false, true, RateUnit::bytes, std::nullopt, empty}).ram, "%0");
+  EXPECT_EQ(makeMenuBarContent({false, true, RateUnit::bytes, std::nullopt, empty, false, std::nullopt}).ram, "%0");
   MemorySnapshot m{1000, 400, 200, 30, 100, std::nullopt, std::nullopt};
-  auto mem = makeMenuBarContent({false, true, RateUnit::bits, NetworkRates{1, 1}, m});
+  auto mem = makeMenuBarContent({false, true, RateUnit::bits, NetworkRates{1, 1}, m, false, std::nullopt});
   EXPECT_EQ(mem.ram, "%63");
   EXPECT_FALSE(mem.down);
   EXPECT_FALSE(mem.up);
   EXPECT_EQ(mem.unit, RateUnit::bits);
 
-  auto off = makeMenuBarContent({false, false, RateUnit::bytes, NetworkRates{1, 1}, m});
+  auto off = makeMenuBarContent({false, false, RateUnit::bytes, NetworkRates{1, 1}, m, false, std::nullopt});
   EXPECT_FALSE(off.down || off.up || off.ram);
 }
 
 TEST(MenuBarText, AccessibilityText) {
-  ArayuzMenuBarContent both{"0 KB/s", "50 KB/s", "%63", RateUnit::bytes};
+  ArayuzMenuBarContent both{"0 KB/s", "50 KB/s", "%63", RateUnit::bytes, std::nullopt};
   EXPECT_EQ(menuBarAccessibilityText(both), "İndirme 0 KB/s, yükleme 50 KB/s, Bellek kullanımı %63");
-  EXPECT_EQ(menuBarAccessibilityText({std::nullopt, std::nullopt, "%5", RateUnit::bytes}), "Bellek kullanımı %5");
-  EXPECT_EQ(menuBarAccessibilityText({"1 KB/s", "2 KB/s", std::nullopt, RateUnit::bytes}),
+  EXPECT_EQ(menuBarAccessibilityText({std::nullopt, std::nullopt, "%5", RateUnit::bytes, std::nullopt}), "Bellek kullanımı %5");
+  EXPECT_EQ(menuBarAccessibilityText({"1 KB/s", "2 KB/s", std::nullopt, RateUnit::bytes, std::nullopt}),
             "İndirme 1 KB/s, yükleme 2 KB/s");
 }
 
@@ -72,7 +72,7 @@ TEST_F(MenuBarLayoutTest, BaseLayoutFitsTheWidestSampleOfEachClass) {
   EXPECT_DOUBLE_EQ(bits.rateWidth, slot(2 + 10));  // "↓ 799,6 Mbps"
 
   // No rates yet: the dashes sit in slots as wide as the widest sample.
-  auto dashes = makeMenuBarContent({true, false, RateUnit::bytes, std::nullopt, std::nullopt});
+  auto dashes = makeMenuBarContent({true, false, RateUnit::bytes, std::nullopt, std::nullopt, false, std::nullopt});
   auto layout = resolveMenuBarLayout(std::nullopt, dashes, measurer);
   EXPECT_DOUBLE_EQ(layout.rateWidth, bytes.rateWidth);
 }
@@ -93,9 +93,28 @@ TEST_F(MenuBarLayoutTest, SlotsGrowAndNeverShrinkWhileSettingsAndFontHold) {
   EXPECT_DOUBLE_EQ(bigger.fontSize, 14);
   EXPECT_DOUBLE_EQ(bigger.rateWidth, std::ceil(12 * 0.6 * 14));
   // Switching memory on too is another layout.
-  auto withMemory = makeMenuBarContent({true, true, RateUnit::bytes, NetworkRates{0, 0}, std::nullopt});
+  auto withMemory = makeMenuBarContent({true, true, RateUnit::bytes, NetworkRates{0, 0}, std::nullopt, false, std::nullopt});
   measurer.setMenuBarFontSize(13);
   EXPECT_DOUBLE_EQ(resolveMenuBarLayout(wide, withMemory, measurer).rateWidth, base.rateWidth);
+}
+
+TEST_F(MenuBarLayoutTest, TemperatureTakesAStableSlotAfterMemory) {
+  MemorySnapshot m{1000, 400, 200, 30, 100, std::nullopt, std::nullopt};
+  auto cool = makeMenuBarContent({false, true, RateUnit::bytes, std::nullopt, m, true, 9.4});
+  EXPECT_EQ(cool.temperature, "9 °C");
+  EXPECT_EQ(menuBarAccessibilityText(cool), "Bellek kullanımı %63, İşlemci sıcaklığı 9 °C");
+  EXPECT_EQ(makeMenuBarContent({false, false, RateUnit::bytes, std::nullopt, m, true, std::nullopt}).temperature, kDash);
+  EXPECT_FALSE(makeMenuBarContent({false, false, RateUnit::bytes, std::nullopt, m, false, 50}).temperature);
+
+  // "100 °C" sets the slot from the start, so 9 and 62 °C sit in the same width.
+  auto layout = resolveMenuBarLayout(std::nullopt, cool, measurer);
+  EXPECT_TRUE(layout.showsTemperature);
+  EXPECT_DOUBLE_EQ(layout.temperatureWidth, slot(6));
+  auto hot = makeMenuBarContent({false, true, RateUnit::bytes, std::nullopt, m, true, 62});
+  EXPECT_EQ(resolveMenuBarLayout(layout, hot, measurer), layout);
+  auto img = ArayuzMenuBarRenderer::image(measurer, hot, layout, "");
+  ASSERT_EQ(img.items.size(), 2u);
+  EXPECT_EQ(img.items[1], (ArayuzMenuBarItem{"62 °C", slot(8) + 20, slot(6), true}));
 }
 
 struct RecordingPainter : ArayuzTextPainter {
@@ -104,7 +123,7 @@ struct RecordingPainter : ArayuzTextPainter {
 };
 
 TEST_F(MenuBarLayoutTest, ImagePlacesRightAlignedSlotsAGapApart) {
-  ArayuzMenuBarContent content{"0 KB/s", "50 KB/s", "%7", RateUnit::bytes};
+  ArayuzMenuBarContent content{"0 KB/s", "50 KB/s", "%7", RateUnit::bytes, std::nullopt};
   auto layout = resolveMenuBarLayout(std::nullopt, content, measurer);
   EXPECT_DOUBLE_EQ(ArayuzMenuBarRenderer::gap(measurer, 13), 20);  // ceil(ceil(7.8) × 2.5)
   auto img = ArayuzMenuBarRenderer::image(measurer, content, layout, "spoken");
@@ -125,7 +144,7 @@ TEST_F(MenuBarLayoutTest, ImagePlacesRightAlignedSlotsAGapApart) {
   EXPECT_DOUBLE_EQ(painter.drawn[2].second.height, 16);
 
   // Memory only: one slot from x 0.
-  ArayuzMenuBarContent ram{std::nullopt, std::nullopt, "%7", RateUnit::bytes};
+  ArayuzMenuBarContent ram{std::nullopt, std::nullopt, "%7", RateUnit::bytes, std::nullopt};
   auto single = ArayuzMenuBarRenderer::image(measurer, ram, resolveMenuBarLayout(std::nullopt, ram, measurer), "");
   ASSERT_EQ(single.items.size(), 1u);
   EXPECT_DOUBLE_EQ(single.items[0].x, 0);

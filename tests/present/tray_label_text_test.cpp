@@ -12,7 +12,7 @@ const std::string kUp = "\u2191\u2009";
 
 ArayuzMenuBarContent content(std::optional<std::string> down, std::optional<std::string> up,
                              std::optional<std::string> ram, RateUnit unit = RateUnit::bytes) {
-  return {std::move(down), std::move(up), std::move(ram), unit};
+  return {std::move(down), std::move(up), std::move(ram), unit, std::nullopt};
 }
 
 TEST(TrayLabelText, PadsEachPartToItsWidestSampleAndGuidesWithThoseSamples) {

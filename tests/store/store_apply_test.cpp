@@ -319,5 +319,40 @@ TEST_F(StoreApplyTest, TrafficResultArrivingWhileHiddenIsNotKeptForLater) {
   EXPECT_TRUE(s.appNetwork());
 }
 
+TEST_F(StoreApplyTest, SensorsAreReadOnlyWhileShownAndAPartAtItsLimitNotifiesAfterThirtySeconds) {
+  SensorPartReading cpuPart;
+  cpuPart.part = SensorPart::processor;
+  cpuPart.celsius = 101;
+  cpuPart.limitCelsius = 100;
+  sensors->box.set(std::optional<SensorsSnapshot>(SensorsSnapshot{{cpuPart}, {}, {}}));
+  Store& s = makeQuiet();
+  s.startIgnoringRunMode();
+  ex.advanceTo(200);
+  EXPECT_EQ(callsOf(K::sensors), 0);  // idle, card hidden, label without temperature: never read
+
+  settings->setMenuBarShowsTemperature(true);  // taken up at the next memory reading
+  ex.advanceTo(202);
+  ASSERT_TRUE(s.sensors());
+  const int64_t first = callsOf(K::sensors);
+  EXPECT_GE(first, 1);
+  EXPECT_EQ(s.sensorsVerdict().severity, Severity::critical);
+  ex.advanceTo(231.9);
+  EXPECT_TRUE(notifier->posted.empty());
+  ex.advanceTo(236);
+  ASSERT_EQ(notifier->posted.size(), 1u);
+  EXPECT_EQ(notifier->posted[0].identifier, "kovra.sensors.processor.critical");
+
+  // A machine without sensors publishes none; the label option off again stops the reads.
+  sensors->box.set(std::optional<SensorsSnapshot>{});
+  ex.advanceTo(240);
+  EXPECT_FALSE(s.sensors());
+  EXPECT_EQ(s.sensorsVerdict().sentence, "\u2014");
+  settings->setMenuBarShowsTemperature(false);
+  ex.advanceTo(244);
+  const int64_t stopped = callsOf(K::sensors);
+  ex.advanceTo(300);
+  EXPECT_EQ(callsOf(K::sensors), stopped);
+}
+
 }  // namespace
 }  // namespace kovra::testing

@@ -53,6 +53,7 @@ class StoreTest : public ::testing::Test {
     s.scanner = scanner;
     s.battery = battery;
     s.processNetwork = processNetwork;
+    s.sensors = sensors;
     return s;
   }
 
@@ -75,7 +76,8 @@ class StoreTest : public ::testing::Test {
             {MantikSampleKind::processes, processes->box.callCount()},
             {MantikSampleKind::disk, disk->box.callCount()},
             {MantikSampleKind::battery, battery->box.callCount()},
-            {MantikSampleKind::processNetwork, processNetwork->box.callCount()}};
+            {MantikSampleKind::processNetwork, processNetwork->box.callCount()},
+            {MantikSampleKind::sensors, sensors->box.callCount()}};
   }
   int64_t callsOf(MantikSampleKind kind) { return calls()[kind]; }
 
@@ -90,6 +92,7 @@ class StoreTest : public ::testing::Test {
   std::shared_ptr<DiskScanning> scanner = std::make_shared<FakeDiskScanner>();
   std::shared_ptr<FakeBatterySampler> battery = std::make_shared<FakeBatterySampler>();
   std::shared_ptr<FakeProcessNetworkSampler> processNetwork = std::make_shared<FakeProcessNetworkSampler>();
+  std::shared_ptr<FakeSensorsSampler> sensors = std::make_shared<FakeSensorsSampler>();
   std::shared_ptr<InMemoryDefaults> defaults = std::make_shared<InMemoryDefaults>();
   std::shared_ptr<MantikRecordingNotifier> notifier = std::make_shared<MantikRecordingNotifier>();
   std::shared_ptr<AppSettings> settings;

@@ -18,7 +18,7 @@ TEST_F(StoreTest, StartsWithPlaceholdersAndOneLabelledQueuePerKind) {
             (std::vector<std::string>{"com.example.Kovra.sample.memory", "com.example.Kovra.sample.cpu",
                                       "com.example.Kovra.sample.network", "com.example.Kovra.sample.processes",
                                       "com.example.Kovra.sample.disk", "com.example.Kovra.sample.battery",
-                                      "com.example.Kovra.sample.processNetwork"}));
+                                      "com.example.Kovra.sample.processNetwork", "com.example.Kovra.sample.sensors"}));
   ASSERT_EQ(s.verdicts().size(), 4u);
   for (const auto& [card, v] : s.verdicts()) {
     EXPECT_EQ(v.card, card);
@@ -46,10 +46,11 @@ TEST_F(StoreTest, VisibilityBeforeStartIsRememberedAndStartReadsAtOnceThenEveryI
 
   s.startIgnoringRunMode();
   EXPECT_EQ(notifier->authorizationRequests, 1);  // notifications are on by default
-  EXPECT_EQ(s.runningLoops(), (Kinds{K::memory, K::cpu, K::network, K::processes, K::disk, K::battery}));
+  EXPECT_EQ(s.runningLoops(),
+            (Kinds{K::memory, K::cpu, K::network, K::processes, K::disk, K::battery, K::sensors}));
   ex.runPending();
   EXPECT_EQ(calls(), (std::map<K, int64_t>{{K::memory, 1}, {K::cpu, 1}, {K::network, 1}, {K::processes, 1},
-                                           {K::disk, 1}, {K::battery, 1}, {K::processNetwork, 0}}));
+                                           {K::disk, 1}, {K::battery, 1}, {K::processNetwork, 0}, {K::sensors, 1}}));
   // Each loop sleeps its interval with a tenth of it as tolerance.
   for (const auto& sch : ex.scheduled()) EXPECT_NEAR(sch.tolerance * 10, sch.deadline - 100, 1e-9);
 
@@ -239,7 +240,7 @@ TEST_F(StoreTest, RefreshNowOnAnIdleStoreReadsEveryKindOneAfterTheOther) {
     ex.runPending();
   }
   EXPECT_EQ(calls(), (std::map<K, int64_t>{{K::memory, 1}, {K::cpu, 1}, {K::network, 1}, {K::processes, 1},
-                                           {K::disk, 1}, {K::battery, 1}, {K::processNetwork, 1}}));
+                                           {K::disk, 1}, {K::battery, 1}, {K::processNetwork, 1}, {K::sensors, 1}}));
   // Not running: nothing is skipped, however recent.
   s.refreshNow();
   queues->setHolding(false);

@@ -72,8 +72,10 @@ SettingsForm::SettingsForm(SettingsContract& settings, QWidget* parent) : QWidge
   auto* menuBar = addSection(form, this, texts.labelSection.c_str(), texts.labelSectionFooter.c_str());
   showsMemory_ = new QCheckBox(text("Bellek kullanımını göster"), this);
   showsNetwork_ = new QCheckBox(text("Ağ hızını göster"), this);
+  showsTemperature_ = new QCheckBox(text("Sıcaklığı göster"), this);
   menuBar->addWidget(showsMemory_);
   menuBar->addWidget(showsNetwork_);
+  menuBar->addWidget(showsTemperature_);
 
   // The picker as a form row: its label, then the two choices stacked right after it.
   auto* unit = addSection(form, this, "Birim");
@@ -99,7 +101,8 @@ SettingsForm::SettingsForm(SettingsContract& settings, QWidget* parent) : QWidge
 
   auto* notices = addSection(form, this, "Bildirimler",
                              "Bellek uzun süre dolu kalırsa en çok yer kaplayan uygulamayı söyleyen bir bildirim "
-                             "gelir. Disk dolmak üzereyse bir kez haber verilir.");
+                             "gelir. Disk dolmak üzereyse bir kez haber verilir. Bir parça yarım dakika sıcaklık sınırında kalırsa "
+                             "da haber verilir.");
   notifications_ = new QCheckBox(text("Bildirim gönder"), this);
   notices->addWidget(notifications_);
   form->addStretch(1);
@@ -109,6 +112,8 @@ SettingsForm::SettingsForm(SettingsContract& settings, QWidget* parent) : QWidge
   connect(launchAtLogin_, &QCheckBox::toggled, this, [this](bool on) { settings_.setLaunchAtLogin(on); });
   connect(showsMemory_, &QCheckBox::toggled, this, [this](bool on) { settings_.setMenuBarShowsMemory(on); });
   connect(showsNetwork_, &QCheckBox::toggled, this, [this](bool on) { settings_.setMenuBarShowsNetwork(on); });
+  connect(showsTemperature_, &QCheckBox::toggled, this,
+          [this](bool on) { settings_.setMenuBarShowsTemperature(on); });
   connect(bytes_, &QRadioButton::toggled, this, [this](bool on) {
     if (on) settings_.setRateUnit(RateUnit::bytes);
   });
@@ -131,6 +136,7 @@ void SettingsForm::load() {
   setChecked(launchAtLogin_, settings_.launchAtLogin());
   setChecked(showsMemory_, settings_.menuBarShowsMemory());
   setChecked(showsNetwork_, settings_.menuBarShowsNetwork());
+  setChecked(showsTemperature_, settings_.menuBarShowsTemperature());
   setChecked(bytes_, settings_.rateUnit() == RateUnit::bytes);
   setChecked(bits_, settings_.rateUnit() == RateUnit::bits);
   setChecked(notifications_, settings_.notificationsEnabled());

@@ -24,6 +24,7 @@ class SettingsForm final : public QWidget {
 
   QCheckBox* launchAtLogin() const { return launchAtLogin_; }
   QCheckBox* showsMemory() const { return showsMemory_; }
+  QCheckBox* showsTemperature() const { return showsTemperature_; }
   QCheckBox* showsNetwork() const { return showsNetwork_; }
   QRadioButton* bytes() const { return bytes_; }
   QRadioButton* bits() const { return bits_; }
@@ -47,6 +48,7 @@ class SettingsForm final : public QWidget {
   QWidget* saveErrorRow_;
   QLabel* saveErrorText_;
   QCheckBox* showsMemory_;
+  QCheckBox* showsTemperature_;
   QCheckBox* showsNetwork_;
   QRadioButton* bytes_;
   QRadioButton* bits_;

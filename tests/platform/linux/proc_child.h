@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <optional>
 #include <string>
@@ -54,6 +55,39 @@ inline bool waitForExec(pid_t pid, const std::string& comm) {
       if (got == comm) return true;
     }
     ::usleep(10'000);
+  }
+  return false;
+}
+
+// Waits until the child sleeps in the kernel (state S) and its processor time stopped moving
+// over two looks 20 ms apart: a shell that has started and now waits in `read`.
+inline bool waitAsleep(pid_t pid) {
+  auto look = [pid](char& state, std::string& times) {
+    std::string path = "/proc/" + std::to_string(pid) + "/stat";
+    FILE* f = std::fopen(path.c_str(), "r");
+    if (!f) return false;
+    char buffer[512] = {};
+    size_t n = std::fread(buffer, 1, sizeof buffer - 1, f);
+    std::fclose(f);
+    std::string stat(buffer, n);
+    size_t close = stat.rfind(')');
+    if (close == std::string::npos || close + 2 >= stat.size()) return false;
+    state = stat[close + 2];
+    // Fields after the state: ppid pgrp session tty tpgid flags minflt cminflt majflt cmajflt utime stime.
+    size_t at = close + 3;
+    for (int field = 0; field < 10 && at != std::string::npos; ++field) at = stat.find(' ', at + 1);
+    if (at == std::string::npos) return false;
+    size_t end = stat.find(' ', stat.find(' ', at + 1) + 1);
+    times = stat.substr(at, end - at);
+    return true;
+  };
+  std::string before;
+  for (int i = 0; i < 250; ++i) {
+    char state = 0;
+    std::string times;
+    if (look(state, times) && state == 'S' && times == before) return true;
+    before = state == 'S' ? times : std::string();
+    ::usleep(20'000);
   }
   return false;
 }

@@ -226,6 +226,8 @@ TEST(ProcTable, AnIdleProcessIsReadWithoutItsStatAndAnExecIsNoticed) {
   }
   ::close(in[0]);
   ASSERT_TRUE(testing::waitForExec(child, "sh"));
+  // The shell must have reached its `read`; a shell still starting up runs between the lists.
+  ASSERT_TRUE(testing::waitAsleep(child));
   (void)listAll(t);
   auto first = t.read(child);
   ASSERT_TRUE(first.ok());

@@ -52,6 +52,8 @@ TEST_F(SettingsFormTest, ShowsTheStoredSettingsAndTheExactTexts) {
   EXPECT_EQ(form.launchAtLogin()->text(), "Girişte başlat");
   EXPECT_EQ(form.showsMemory()->text(), "Bellek kullanımını göster");
   EXPECT_EQ(form.showsNetwork()->text(), "Ağ hızını göster");
+  EXPECT_EQ(form.showsTemperature()->text(), "Sıcaklığı göster");
+  EXPECT_FALSE(form.showsTemperature()->isChecked());
   EXPECT_EQ(form.bytes()->text(), "MB/s (bayt)");
   EXPECT_EQ(form.bits()->text(), "Mbps (bit)");
   EXPECT_EQ(form.notifications()->text(), "Bildirim gönder");
@@ -74,6 +76,8 @@ TEST_F(SettingsFormTest, EveryToggleIsWrittenToTheSettingsFileAtOnce) {
   EXPECT_EQ(file().value(SettingsKeys::menuBarShowsMemory, true), false);
   form.showsNetwork()->click();
   EXPECT_EQ(file().value(SettingsKeys::menuBarShowsNetwork, true), false);
+  form.showsTemperature()->click();
+  EXPECT_EQ(file().value(SettingsKeys::menuBarShowsTemperature, false), true);
   // Both off: either can still be turned back on.
   EXPECT_TRUE(form.showsMemory()->isEnabled());
   form.showsMemory()->click();
