@@ -38,8 +38,9 @@ int printOut(const char* text) {
 
 int main(int argc, char** argv) {
   std::vector<std::string> arguments(argv, argv + argc);
-  // --dump anywhere wins, before anything else is looked at.
-  kovra::Dump::runIfRequested(arguments, kovra::SamplerSet::live());
+  // --dump anywhere wins, before anything else is looked at. The live samplers are made only for
+  // it: making them reads the desktop's application entries and the process table.
+  if (kovra::Dump::isRequested(arguments)) kovra::Dump::runIfRequested(arguments, kovra::SamplerSet::live());
 
   bool help = false;
   bool version = false;
