@@ -21,8 +21,10 @@ function(kovra_module name dir)
   if(_src)
     add_library(${name} STATIC ${_src})
     target_link_libraries(${name} PUBLIC kovra_options ${M_DEPS})
-    # The front end's shared library links these too.
+    # The front end's shared library links these too. Nothing interposes their functions, so
+    # the compiler may still inline and specialise them as in a program.
     set_target_properties(${name} PROPERTIES POSITION_INDEPENDENT_CODE ON)
+    target_compile_options(${name} PRIVATE -fno-semantic-interposition)
   else()
     # Nothing written here yet: an empty interface keeps the dependency graph in place.
     add_library(${name} INTERFACE)
