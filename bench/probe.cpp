@@ -20,7 +20,7 @@
 #include <string>
 #include <thread>
 
-#include "platform/linux/proc_source.h"
+#include "platform/linux/linux_process_table.h"
 #include "samplers/disk/disk_scanner.h"
 #include "samplers/process/process_sampler.h"
 

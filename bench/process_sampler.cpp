@@ -19,7 +19,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/linux/proc_source.h"
+#include "platform/linux/linux_process_table.h"
 #include "platform/linux/proc_table.h"
 #include "samplers/process/process_sampler.h"
 
@@ -124,7 +124,7 @@ void BM_SteadyRefreshKeptDescriptors(benchmark::State& state) { reportRefresh<re
 void BM_SteadyRefreshOpenReadClose(benchmark::State& state) { reportRefresh<refreshOpenReadClose>(state, 4); }
 
 void BM_ProcessSamplerSample(benchmark::State& state) {
-  auto source = std::make_shared<kovra::linux_proc::LinuxProcessSource>(
+  auto source = std::make_shared<kovra::linux_proc::LinuxProcessTable>(
       "/proc", kovra::linux_proc::DesktopIndex::shared(), ::getuid(), ::getpid());
   kovra::ProcessSampler sampler(source, ::getpid(), kovra::platform::monotonicNanos);
   (void)sampler.sample();

@@ -1,8 +1,8 @@
 #pragma once
-// What the process sampler asks of the operating system: the list of processes, each one's
-// processor time and memory, names, and which app a process belongs to.
+// What the process sampler asks of the operating system: the process table, refreshed in one
+// call, with each process's parent, name, app group, processor time and private memory; and
+// how the app groups present themselves.
 
-#include <array>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -15,19 +15,26 @@
 
 namespace kovra::platform {
 
-// One reading of one process.
-struct ProcessUsage {
-  uint64_t cpuTicks = 0;        // user + system time, in ticks
-  uint64_t footprintBytes = 0;  // memory charged to the process
-  uint64_t startTime = 0;       // identifies one life of a pid
-  // The kernel's short name of the process (comm, its first 16 bytes): it changes when the process
-  // runs another program, and then the process is looked at afresh. Empty for kernel threads.
-  std::array<char, 16> comm{};
+// One process as the latest refresh read it. The views stay valid until the next refresh.
+struct ProcessRow {
+  int32_t pid = 0;
+  int64_t ppid = 0;
+  uint64_t startTime = 0;  // clock ticks since boot: tells one life of a pid from the next
+  uint64_t cpuTime = 0;    // user + system, in the table's unit (cpuUnitNanos)
+  // Processor time used since the previous refresh; absent for a process first seen (or seen in
+  // a new life, or with a counter that went back).
+  std::optional<uint64_t> cpuSinceLast;
+  uint64_t residentBytes = 0;  // private resident memory (anonymous pages)
+  // The program's name: the last piece of its executable's path, else its short name, else the
+  // pid. Worked out once per life and again when the process runs another program.
+  std::string_view name;
+  // The app group's key (which doubles as its path), or null for the system group.
+  const std::string* group = nullptr;
 };
 
-enum class UsageFailure {
-  refused,  // the system would not tell (permission): counted unreadable, asked again later
-  gone,     // the process has gone or cannot be read for another reason: skipped
+struct ProcessRows {
+  std::span<const ProcessRow> rows;  // never empty: a refresh that reads nothing fails
+  size_t refused = 0;                // processes the system would not show (permission)
 };
 
 // How an app group presents itself.
@@ -38,42 +45,40 @@ struct AppGroupInfo {
   bool isProtected = false;              // part of the system; never offered for quitting
 };
 
-// The names of the calls behind the failure texts, so the texts name what really failed.
-struct ProcessCallNames {
-  std::string_view timebase;  // processor-time unit
-  std::string_view list;      // the process list
-  std::string_view usage;     // one process's usage
-  std::string_view refusal;   // the error of a refused read
-};
-
-class ProcessSource {
+class ProcessTable {
  public:
-  virtual ~ProcessSource() = default;
+  virtual ~ProcessTable() = default;
 
-  virtual ProcessCallNames callNames() const = 0;
-  // Nanoseconds per processor-time tick; absent when the unit cannot be read.
-  virtual std::optional<double> ticksToNanos() = 0;
+  // Nanoseconds per unit of cpuTime; absent when the unit cannot be read.
+  virtual std::optional<double> cpuUnitNanos() = 0;
+  // The call behind cpuUnitNanos, for the text that says it failed.
+  virtual std::string_view cpuUnitCall() const = 0;
   virtual int activeProcessorCount() = 0;
-  // Fills `buffer` with pids and returns how many were written (a full buffer may mean more
-  // exist). With an empty buffer returns how many pids exist now. The failure is an errno.
-  virtual Result<size_t, int> listAllPIDs(std::span<int32_t> buffer) = 0;
-  virtual Result<ProcessUsage, UsageFailure> usage(int32_t pid) = 0;
-  virtual std::optional<std::string> executablePath(int32_t pid) = 0;
-  virtual std::optional<std::string> shortName(int32_t pid) = 0;
-  // The app group the process belongs to (its key doubles as the bundle path), or absent for
-  // the system group.
-  virtual std::optional<std::string> appGroup(int32_t pid, const std::optional<std::string>& executablePath) = 0;
-  virtual AppGroupInfo groupInfo(const std::string& groupPath) = 0;
-  // Replaces `out` with the pids of the user's running applications.
+  // Lists and reads every process. `now` (monotonic nanoseconds) decides when a refused process
+  // is asked again. The failure is the text to show.
+  virtual Result<ProcessRows, std::string> refresh(uint64_t now) = 0;
+  virtual AppGroupInfo groupInfo(const std::string& groupKey) = 0;
+  // Replaces `out` with the pids of the user's running applications among the last refresh's.
   virtual void runningApplicationPIDs(std::unordered_set<int32_t>& out) = 0;
   // The app group of the program itself; empty when it has none.
   virtual std::string ownGroupPath() = 0;
 };
 
-// The platform's source (chosen at link time).
-std::unique_ptr<ProcessSource> makeProcessSource();
+// A refused process is asked again only after this long.
+inline constexpr uint64_t kRetryRefusedNanos = 30'000'000'000ULL;
+
+// The platform's table (chosen at link time).
+std::unique_ptr<ProcessTable> makeProcessTable();
 
 // Monotonic uptime in nanoseconds.
 uint64_t monotonicNanos();
+
+// The last non-empty piece of a "/"-separated path; absent when there is none.
+inline std::optional<std::string> lastPathComponent(std::string_view path) {
+  while (!path.empty() && path.back() == '/') path.remove_suffix(1);
+  if (path.empty()) return std::nullopt;
+  const size_t slash = path.rfind('/');
+  return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
+}
 
 }  // namespace kovra::platform

@@ -8,7 +8,7 @@
 
 #include "platform/linux/desktop_control.h"
 #include "platform/linux/proc_child.h"
-#include "platform/linux/proc_source.h"
+#include "platform/linux/linux_process_table.h"
 #include "samplers/process/app_terminator.h"
 #include "samplers/process/process_sampler.h"
 #include "support/temp_dir.h"
@@ -32,7 +32,7 @@ struct Rig {
     index = std::make_unique<DesktopIndex>(std::vector<std::string>{dir.at("applications")});
     index->setCheckInterval(0);
     sampler = std::make_unique<ProcessSampler>(
-        std::make_shared<linux_proc::LinuxProcessSource>("/proc", *index, ::getuid(), ::getpid()), ::getpid(),
+        std::make_shared<linux_proc::LinuxProcessTable>("/proc", *index, ::getuid(), ::getpid()), ::getpid(),
         platform::monotonicNanos);
     terminator = std::make_unique<AppTerminator>(std::make_shared<linux_proc::LinuxAppControl>("/proc", *index));
   }

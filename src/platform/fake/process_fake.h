@@ -1,5 +1,5 @@
 #pragma once
-// Scriptable stand-ins for the process source and the app control, for tests. App groups are
+// Scriptable stand-ins for the per-pid process calls and the app control, for tests. App groups are
 // worked out with the bundle rules: the outermost .app bundle of the executable, or else of
 // the process named responsible for it.
 
@@ -9,9 +9,13 @@
 #include <vector>
 
 #include "platform/apps.h"
-#include "platform/process.h"
+#include "platform/macos/process_source.h"
 
 namespace kovra::platform {
+
+using macos::ProcessCallNames;
+using macos::ProcessUsage;
+using macos::UsageFailure;
 
 struct FakeProcess {
   Result<ProcessUsage, UsageFailure> usage = ProcessUsage{};
@@ -20,7 +24,7 @@ struct FakeProcess {
   int32_t responsiblePID = 0;  // 0: none
 };
 
-class FakeProcessSource : public ProcessSource {
+class FakeProcessSource : public macos::ProcessSource {
  public:
   // Listing order; a pid listed here without an entry in `processes` is reported gone.
   std::vector<int32_t> pids;

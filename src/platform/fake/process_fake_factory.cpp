@@ -6,7 +6,9 @@
 
 namespace kovra::platform {
 
-std::unique_ptr<ProcessSource> makeProcessSource() { return std::make_unique<FakeProcessSource>(); }
+std::unique_ptr<ProcessTable> makeProcessTable() {
+  return std::make_unique<macos::PerPidProcessTable>(std::make_shared<FakeProcessSource>());
+}
 std::unique_ptr<AppControl> makeAppControl() { return std::make_unique<FakeAppControl>(); }
 
 uint64_t monotonicNanos() {

@@ -1,8 +1,7 @@
 #pragma once
-// Lists every process, reads its memory and processor time, works out each one's share of the
-// whole machine since the previous call and groups the processes into apps.
+// Refreshes the process table, works out each process's share of the whole machine since the
+// previous call and groups the processes into apps.
 
-#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -23,28 +22,14 @@ class ProcessSampler : public ProcessSampling {
 
   // The live sampler on this platform.
   ProcessSampler();
-  ProcessSampler(std::shared_ptr<platform::ProcessSource> source, int32_t ownPID, Clock clock);
+  ProcessSampler(std::shared_ptr<platform::ProcessTable> table, int32_t ownPID, Clock clock);
 
   SampleResult<ProcessListSnapshot> sample() override;
 
-  // A refused pid is asked again only after this long.
-  static constexpr uint64_t kRetryRefusedNanos = 30'000'000'000ULL;
   // The running applications are asked again after this long.
   static constexpr uint64_t kRunningRefreshNanos = 9'999'999'999ULL;
 
  private:
-  struct TrackedProcess {
-    uint64_t startTime = 0;
-    std::array<char, 16> comm{};
-    uint64_t cpuTicks = 0;
-    std::string name;
-    std::optional<std::string> groupPath;
-    uint32_t seen = 0;
-  };
-  struct UnreadableProcess {
-    uint64_t lastAttempt = 0;
-    uint32_t seen = 0;
-  };
   struct BundleDetails {
     std::string name;
     std::optional<std::string> identifier;
@@ -55,48 +40,33 @@ class ProcessSampler : public ProcessSampling {
     std::optional<double> cpuFraction;
     std::vector<ProcessEntry> processes;
   };
-  struct Resolved {
-    std::string name;
-    std::optional<std::string> groupPath;
-  };
 
   void setUpIfNeeded();
-  SampleResult<size_t> listPIDs();
-  Resolved resolve(int32_t pid);
-  std::optional<std::string> executablePath(int32_t pid);
-  std::optional<std::string> shortName(int32_t pid);
   BundleDetails loadBundleDetails(const std::string& path);
   void refreshRunningApplications(uint64_t now);
   bool canTerminate(const std::string& path, const BundleDetails& details, const std::vector<ProcessEntry>& members) const;
 
-  std::shared_ptr<platform::ProcessSource> source_;
+  std::shared_ptr<platform::ProcessTable> table_;
   Clock clock_;
 
   const int32_t ownPID_;
-  const std::string ownBundlePath_;
+  std::string ownBundlePath_;  // set by the first sample
   bool didSetUp_ = false;
-  std::optional<double> ticksToNanos_;
+  std::optional<double> unitNanos_;
   int coreCount_ = 1;
   std::string systemGroupName_;
-  uint32_t generation_ = 0;
-  std::unordered_map<int32_t, TrackedProcess> tracked_;
-  std::unordered_map<int32_t, UnreadableProcess> unreadable_;
   std::unordered_map<std::string, BundleDetails> bundles_;
   std::optional<uint64_t> lastSampleUptime_;
   std::unordered_set<int32_t> runningPIDs_;
   std::optional<uint64_t> runningRefreshUptime_;
   std::unordered_set<std::string> groupsAtRunningRefresh_;
-  std::vector<int32_t> pidBuffer_;
   std::unordered_map<std::string, GroupAccumulator> groupScratch_;
-  std::vector<int32_t> stalePIDs_;
   std::vector<std::string> staleGroups_;
   size_t lastSystemProcessCount_ = 0;
 };
 
 // Helpers shared with the terminator and the tests.
 namespace ProcessNames {
-// The last non-empty piece of a "/"-separated path; absent when there is none.
-std::optional<std::string> lastPathComponent(std::string_view path);
 // "Foo.app" → "Foo"; names of at most 4 characters stay as they are.
 std::string trimmingAppSuffix(std::string name);
 // Larger footprint first; equal footprints by smaller pid.

@@ -4,6 +4,6 @@
 
 namespace kovra {
 
-ProcessSampler::ProcessSampler() : ProcessSampler(platform::makeProcessSource(), ::getpid(), platform::monotonicNanos) {}
+ProcessSampler::ProcessSampler() : ProcessSampler(platform::makeProcessTable(), ::getpid(), platform::monotonicNanos) {}
 
 }  // namespace kovra

@@ -9,7 +9,7 @@ namespace kovra {
 namespace {
 
 using platform::FakeProcessSource;
-using platform::UsageFailure;
+using macos::UsageFailure;
 
 constexpr uint64_t kSecond = 1'000'000'000ULL;
 constexpr int32_t kOwnPID = 999;
@@ -20,7 +20,10 @@ struct Rig {
   std::unique_ptr<ProcessSampler> sampler;
 
   ProcessSampler& s() {
-    if (!sampler) sampler = std::make_unique<ProcessSampler>(source, kOwnPID, [this] { return now; });
+    if (!sampler) {
+      sampler = std::make_unique<ProcessSampler>(std::make_shared<macos::PerPidProcessTable>(source), kOwnPID,
+                                                 [this] { return now; });
+    }
     return *sampler;
   }
   ProcessListSnapshot ok() {
@@ -118,7 +121,7 @@ TEST(ProcessSampler, ReplacedExecutableIsResolvedAgain) {
   auto same = rig.ok();  // same short name: nothing asked
   EXPECT_TRUE(find(same, "system"));
   auto u = p.usage.value();
-  u.comm[0] = 'x';
+  u.executableID[0] = 'x';
   p.usage = u;
   auto moved = rig.ok();
   EXPECT_TRUE(find(moved, "/Applications/A.app"));
@@ -175,7 +178,7 @@ TEST(ProcessSampler, NoReadableProcessFailsWithBothCountsAndKeepsTheBaseline) {
 
   // The next good call measures over the whole time since the last good one.
   rig.source->set(10, kSecond, 1, 1);
-  rig.source->processes[10].usage = platform::ProcessUsage{kSecond, 1, 1, {}};
+  rig.source->processes[10].usage = macos::ProcessUsage{kSecond, 1, 1, {}};
   rig.now += 31 * kSecond;  // past the retry delay
   auto snap = rig.ok();
   EXPECT_NEAR(*find(snap, "system")->cpuFraction, 1.0 / 32, 1e-12);
