@@ -3,15 +3,11 @@
 
 #include <optional>
 
-#include "core/sampler_error.h"
+#include "core/contracts.h"
 #include "core/sensor_records.h"
 
 namespace kovra {
 
-class SensorsSampling {
- public:
-  virtual ~SensorsSampling() = default;
-  virtual SampleResult<std::optional<SensorsSnapshot>> sample() = 0;
-};
+using SensorsSampling = Sampling<std::optional<SensorsSnapshot>>;
 
 }  // namespace kovra
