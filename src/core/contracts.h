@@ -9,6 +9,7 @@
 #include <string>
 
 #include "core/records.h"
+#include "core/sensor_records.h"
 #include "core/sampler_error.h"
 
 namespace kovra {
@@ -30,6 +31,8 @@ using ProcessSampling = Sampling<ProcessListSnapshot>;
 // Absent on a machine without a battery.
 using BatterySampling = Sampling<std::optional<BatterySnapshot>>;
 using ProcessNetworkSampling = Sampling<ProcessNetworkSnapshot>;
+// Absent on a machine without temperature or fan sensors.
+using SensorsSampling = Sampling<std::optional<SensorsSnapshot>>;
 
 class AppTerminating {
  public:
