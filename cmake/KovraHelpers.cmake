@@ -21,6 +21,8 @@ function(kovra_module name dir)
   if(_src)
     add_library(${name} STATIC ${_src})
     target_link_libraries(${name} PUBLIC kovra_options ${M_DEPS})
+    # The front end's shared library links these too.
+    set_target_properties(${name} PROPERTIES POSITION_INDEPENDENT_CODE ON)
   else()
     # Nothing written here yet: an empty interface keeps the dependency graph in place.
     add_library(${name} INTERFACE)

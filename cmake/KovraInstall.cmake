@@ -3,6 +3,10 @@
 include(GNUInstallDirs)
 
 install(TARGETS kovra RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# The front end's private library, where kovra looks for it (relative to its own folder).
+if(TARGET kovra_front)
+  install(TARGETS kovra_front LIBRARY DESTINATION ${KOVRA_PRIVATE_LIBDIR})
+endif()
 
 set(_data ${PROJECT_SOURCE_DIR}/data)
 install(FILES ${_data}/com.example.Kovra.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)

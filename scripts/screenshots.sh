@@ -4,7 +4,10 @@
 # and, for the detail pages, the bottom of each page (<page>-bottom.png); then the same set with
 # the desktop asking for a dark colour scheme (<name>-dark.png), through a stand-in for the desktop
 # portal on a private session bus.
+# The temperature card and page are shot over a stand-in /sys tree (KOVRA_SYS_ROOT, by default the
+# AMD desktop of the tests' fixtures): dashboard-sensors, sensors, sensors-bottom, menupanel-sensors.
 # Usage: scripts/screenshots.sh [seconds to let readings settle, default 7]
+# KOVRA_SHOTS: a pattern (grep -E) choosing which pictures to take, all by default.
 set -euo pipefail
 
 settle=${1:-7}
@@ -21,6 +24,7 @@ window_id() { xwininfo -root -tree 2>/dev/null | awk '/"Kovra"/ && /820x760|[0-9
 
 shoot() {  # name, then environment assignments
   local name=$1; shift
+  if [ -n "${KOVRA_SHOTS:-}" ] && ! grep -Eq "$KOVRA_SHOTS" <<<"$name"; then return; fi
   session_spawn env "$@" "$build/src/kovra" >"$work/$name.log" 2>&1
   local pid=$spawned
   local id=""
@@ -47,6 +51,11 @@ shots() {  # suffix of the picture names
   done
   shoot "settings$1" KOVRA_OPEN=settings
   shoot "menupanel$1" KOVRA_OPEN=menupanel
+  local sys=${KOVRA_SYS_ROOT:-$session_root/tests/fixtures/sys/amd-desktop}
+  shoot "dashboard-sensors$1" KOVRA_OPEN= KOVRA_SYS_ROOT="$sys"
+  shoot "sensors$1" KOVRA_OPEN=sensors KOVRA_SYS_ROOT="$sys"
+  shoot "sensors-bottom$1" KOVRA_OPEN=sensors KOVRA_SCROLL=bottom KOVRA_SYS_ROOT="$sys"
+  shoot "menupanel-sensors$1" KOVRA_OPEN=menupanel KOVRA_SYS_ROOT="$sys"
 }
 
 # No portal on the bus: no preference, the light scheme.

@@ -51,9 +51,17 @@ DumpPayload makePayload(const SamplerSet& samplers, double settleDelay) {
   const auto settle = std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(std::max(settleDelay, 0.0)));
   std::array<Slot, kAllSampleKinds.size()> slots;
   {
+    // The process list's reads are by far the slowest: its reader starts first, so that neither
+    // the other threads' start nor a busy machine pushes back its second read, which ends the
+    // dump. Per-process traffic comes next, for the same reason.
+    std::array<size_t, kAllSampleKinds.size()> order{};
+    for (size_t i = 0; i < order.size(); ++i) order[i] = i;
+    std::stable_partition(order.begin(), order.end(), [](size_t i) { return kAllSampleKinds[i] == MantikSampleKind::processes; });
+    std::stable_partition(order.begin() + 1, order.end(),
+                          [](size_t i) { return kAllSampleKinds[i] == MantikSampleKind::processNetwork; });
     std::vector<std::jthread> readers;
     readers.reserve(table.size());
-    for (size_t i = 0; i < table.size(); ++i) {
+    for (size_t i : order) {
       readers.emplace_back([&, i] {
         const auto began = Clock::now();
         Slot warmUp;

@@ -6,9 +6,7 @@
 
 #include "app/dump.h"
 
-#ifdef KOVRA_HAVE_UI
-#include "ui/shell/live_program.h"
-#endif
+#include "app/front_end.h"
 
 #ifndef KOVRA_VERSION
 #define KOVRA_VERSION "0"
@@ -40,8 +38,9 @@ int printOut(const char* text) {
 
 int main(int argc, char** argv) {
   std::vector<std::string> arguments(argv, argv + argc);
-  // --dump anywhere wins, before anything else is looked at.
-  kovra::Dump::runIfRequested(arguments, kovra::SamplerSet::live());
+  // --dump anywhere wins, before anything else is looked at. The live samplers are made only for
+  // it: making them reads the desktop's application entries and the process table.
+  if (kovra::Dump::isRequested(arguments)) kovra::Dump::runIfRequested(arguments, kovra::SamplerSet::live());
 
   bool help = false;
   bool version = false;
@@ -60,7 +59,7 @@ int main(int argc, char** argv) {
   if (version) return printOut("kovra " KOVRA_VERSION "\n");
 
 #ifdef KOVRA_HAVE_UI
-  return kovra::ui::runLiveProgram(argc, argv);
+  return kovra::FrontEnd::run(kovra::FrontEnd::besideProgram(KOVRA_FRONT_LIBRARY), argc, argv);
 #else
   std::fputs("kovra: bu kopya arayüz olmadan derlendi; ölçümler için: kovra --dump\n", stderr);
   return 1;

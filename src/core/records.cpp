@@ -34,11 +34,12 @@ constexpr std::array<std::pair<AppGroupKind, std::string_view>, 2> kGroupNames{{
     {AppGroupKind::app, "app"},
     {AppGroupKind::system, "system"},
 }};
-constexpr std::array<std::pair<CardKind, std::string_view>, 4> kCardNames{{
+constexpr std::array<std::pair<CardKind, std::string_view>, 5> kCardNames{{
     {CardKind::memory, "memory"},
     {CardKind::network, "network"},
     {CardKind::disk, "disk"},
     {CardKind::cpu, "cpu"},
+    {CardKind::sensors, "sensors"},
 }};
 constexpr std::array<std::pair<SeriesKind, std::string_view>, 4> kSeriesNames{{
     {SeriesKind::memoryUsed, "memoryUsed"},

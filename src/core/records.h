@@ -36,9 +36,10 @@ inline int rawValue(Severity s) { return static_cast<int>(s); }
 std::optional<Severity> severityFromRaw(long long raw);
 // Severities order by raw value; the built-in enum comparisons already do exactly that.
 
-enum class CardKind { memory, network, disk, cpu };
-inline constexpr std::array<CardKind, 4> kAllCardKinds{CardKind::memory, CardKind::network, CardKind::disk,
-                                                       CardKind::cpu};
+// `sensors` shows only on machines that have sensors.
+enum class CardKind { memory, network, disk, cpu, sensors };
+inline constexpr std::array<CardKind, 5> kAllCardKinds{CardKind::memory, CardKind::network, CardKind::disk,
+                                                       CardKind::cpu, CardKind::sensors};
 std::string_view rawValue(CardKind k);
 std::optional<CardKind> cardKindFromRaw(std::string_view raw);
 

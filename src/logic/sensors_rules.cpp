@@ -68,6 +68,13 @@ void MantikSensorLevels::update(const std::optional<SensorsSnapshot>& sensors, d
       const std::string key = MantikSensorTexts::partKey(part);
       auto it = books_.find(key);
       Book book = it != books_.end() ? it->second : Book{};
+      // After a pause in the readings (nothing showed the sensors) no stretch goes on: what
+      // happened in between is unknown.
+      if (book.lastReading && now - *book.lastReading > kMaxGap) {
+        book.atWarningSince.reset();
+        book.belowExitSince.reset();
+      }
+      book.lastReading = now;
       const double c = *part.celsius;
       const double limit = part.limitCelsius;
       const double warning = limit - kWarningBelowLimit;
@@ -168,6 +175,9 @@ std::vector<size_t> MantikSensorsNotificationPolicy::due(const SensorsSnapshot* 
       const std::string key = MantikSensorTexts::partKey(part);
       atLimit.insert(key);
       Book& book = books_[key];
+      // A pause in the readings ends the stretch: the part was not seen at its limit meanwhile.
+      if (book.lastReading && now - *book.lastReading > MantikSensorLevels::kMaxGap) book.criticalSince.reset();
+      book.lastReading = now;
       if (!book.criticalSince) book.criticalSince = now;
       if (now - *book.criticalSince >= criticalAfter && (!book.lastNotice || now - *book.lastNotice >= cooldown)) {
         book.lastNotice = now;

@@ -38,6 +38,9 @@ class MantikSensorLevels {
   static constexpr double kWarningAfter = 10;
   static constexpr double kCriticalFallAfter = 10;
   static constexpr double kWarningFallAfter = 30;
+  // Readings further apart than this (sampling paused while nothing showed the sensors; they are
+  // read every 2 s while shown) do not make one stretch.
+  static constexpr double kMaxGap = 60;
 
   // After each reading; a part without a figure (or gone) is back to ok.
   void update(const std::optional<SensorsSnapshot>& sensors, double now);
@@ -48,6 +51,7 @@ class MantikSensorLevels {
     Severity level = Severity::ok;
     std::optional<double> atWarningSince;
     std::optional<double> belowExitSince;
+    std::optional<double> lastReading;
   };
   std::map<std::string, Book> books_;
 };
@@ -80,6 +84,7 @@ class MantikSensorsNotificationPolicy {
   struct Book {
     std::optional<double> criticalSince;
     std::optional<double> lastNotice;
+    std::optional<double> lastReading;
   };
   std::map<std::string, Book> books_;
 };

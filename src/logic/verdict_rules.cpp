@@ -88,7 +88,7 @@ Verdict MantikVerdictRules::networkVerdict(const std::optional<NetworkSnapshot>&
 }
 
 Verdict MantikVerdictRules::headline(const std::map<CardKind, Verdict>& verdicts) {
-  static constexpr std::array<CardKind, 3> kOrder{CardKind::memory, CardKind::disk, CardKind::cpu};
+  static constexpr std::array<CardKind, 4> kOrder{CardKind::memory, CardKind::disk, CardKind::cpu, CardKind::sensors};
   const Verdict* worst = nullptr;
   bool anyOk = false;
   for (CardKind card : kOrder) {

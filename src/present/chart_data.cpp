@@ -131,21 +131,32 @@ std::optional<ArayuzHistoryConfig> historyConfig(CardKind card) {
                                   {SeriesKind::networkUpload, "", ArayuzPalette::upload}},
                                  std::nullopt,
                                  50000};
-    case CardKind::disk: return std::nullopt;
+    case CardKind::disk:
+    case CardKind::sensors: return std::nullopt;  // one line per part: see buildKeyedChart
   }
   return std::nullopt;
 }
 
 ArayuzHistoryChart buildHistoryChart(const ArayuzHistoryConfig& config, const ArayuzHistorySource& history,
                                      double duration, Date end, int maxCount) {
+  std::vector<ArayuzKeyedLine> lines;
+  for (const auto& line : config.lines) lines.push_back({std::string(rawValue(line.series)), line.color});
+  return buildKeyedChart(
+      lines, [&](std::string_view key, double seconds) { return history(*seriesKindFromRaw(key), seconds); },
+      config.fixedTop, config.minimumTop, duration, end, maxCount);
+}
+
+ArayuzHistoryChart buildKeyedChart(const std::vector<ArayuzKeyedLine>& lines, const ArayuzKeyedSource& history,
+                                   std::optional<double> fixedTop, double minimumTop, double duration, Date end,
+                                   int maxCount) {
   std::vector<ArayuzChartPoint> all;
-  for (const auto& line : config.lines) {
-    auto prepared = ArayuzChartData::prepare(history(line.series, duration), rawValue(line.series), line.color,
-                                             maxCount, static_cast<int64_t>(all.size()));
+  for (const auto& line : lines) {
+    auto prepared = ArayuzChartData::prepare(history(line.key, duration), line.key, line.color, maxCount,
+                                             static_cast<int64_t>(all.size()));
     all.insert(all.end(), std::make_move_iterator(prepared.begin()), std::make_move_iterator(prepared.end()));
   }
   ArayuzHistoryChart chart;
-  chart.yMax = ArayuzChartData::yMax(all, config.fixedTop, config.minimumTop);
+  chart.yMax = ArayuzChartData::yMax(all, fixedTop, minimumTop);
   chart.segments = ArayuzSparkSegment::make(all, chart.yMax, duration, end);
   return chart;
 }

@@ -92,4 +92,16 @@ using ArayuzHistorySource = std::function<std::vector<HistoryPoint>(SeriesKind, 
 ArayuzHistoryChart buildHistoryChart(const ArayuzHistoryConfig& config, const ArayuzHistorySource& history,
                                      double duration, Date end, int maxCount);
 
+// The same for lines read by a key of their own (one per part of the machine, known only once
+// read); the key starts each segment's id.
+struct ArayuzKeyedLine {
+  std::string key;
+  ArayuzPalette color = ArayuzPalette::partLine1;
+  bool operator==(const ArayuzKeyedLine&) const = default;
+};
+using ArayuzKeyedSource = std::function<std::vector<HistoryPoint>(std::string_view key, double seconds)>;
+ArayuzHistoryChart buildKeyedChart(const std::vector<ArayuzKeyedLine>& lines, const ArayuzKeyedSource& history,
+                                   std::optional<double> fixedTop, double minimumTop, double duration, Date end,
+                                   int maxCount);
+
 }  // namespace kovra

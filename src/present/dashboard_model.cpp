@@ -2,6 +2,7 @@
 
 #include "core/format.h"
 #include "core/localize.h"
+#include "logic/sensors_rules.h"
 #include "store/kinds.h"
 #include "store/store.h"
 
@@ -19,6 +20,7 @@ ArayuzDashboardModel::ArayuzDashboardModel(const Store& store)
     : memoryTemplate(Format::memoryText(1.37e11)),
       diskTemplate(Format::storageText(8.88e11)),
       percentTemplate(Format::percent(1.0)),
+      temperatureTemplate("100 °C"),
       store_(store),
       headline_(placeholder(std::nullopt)),
       memoryUsedText_(dash()),
@@ -26,17 +28,24 @@ ArayuzDashboardModel::ArayuzDashboardModel(const Store& store)
       uploadText_(dash()),
       rateTemplate_(dash()),
       diskFreeText_(dash()),
-      cpuText_(dash()) {
+      cpuText_(dash()),
+      sensorsText_(dash()),
+      sensorsPart_(dash()) {
   for (const SampleKindRow& row : sampleKindTable()) {
-    if (row.card) verdicts_.emplace(*row.card, placeholder(*row.card));
+    if (!row.card) continue;
+    verdicts_.emplace(*row.card, placeholder(*row.card));
+    present_.emplace(*row.card, row.present == nullptr);
   }
   refresh();
 }
 
 const Observable<Verdict>& ArayuzDashboardModel::verdict(CardKind card) const { return verdicts_.at(card); }
 
+const Observable<bool>& ArayuzDashboardModel::present(CardKind card) const { return present_.at(card); }
+
 const Observable<std::vector<ArayuzSparkSegment>>& ArayuzDashboardModel::spark(ArayuzSparkKind kind) const {
   switch (kind) {
+    case ArayuzSparkKind::sensors: return sensorsSpark_;
     case ArayuzSparkKind::memory: return memorySpark_;
     case ArayuzSparkKind::cpu: return cpuSpark_;
     case ArayuzSparkKind::network: return networkSpark_;
@@ -60,6 +69,7 @@ void ArayuzDashboardModel::refresh() {
 
   headline_.set(store_.headline());
   for (auto& [card, verdict] : verdicts_) verdict.set(store_.verdict(card));
+  for (auto& [card, shown] : present_) shown.set(store_.isPresent(card));
 
   const auto& mem = store_.memory();
   memory_.set(mem);
@@ -100,8 +110,25 @@ void ArayuzDashboardModel::refresh() {
   }
   topCPUApps_.set(std::move(top));
 
+  refreshSensors();
   refreshSparks(now);
   battery_.set(store_.battery());
+}
+
+void ArayuzDashboardModel::refreshSensors() {
+  const auto& sensors = store_.sensors();
+  const SensorPartReading* focus = sensors ? MantikSensorsVerdict::focus(*sensors, store_.sensorLevels()) : nullptr;
+  sensorsFocus_ = focus ? MantikSensorTexts::partKey(*focus) : std::string();
+  sensorsText_.set(focus ? MantikSensorTexts::celsius(focus->celsius) : dash());
+  sensorsPart_.set(focus ? MantikSensorTexts::partName(*sensors, *focus) : std::string());
+  const FanReading* fastest = nullptr;
+  if (sensors) {
+    for (const auto& fan : sensors->fans) {
+      if (fan.rpm && (fastest == nullptr || *fan.rpm > *fastest->rpm)) fastest = &fan;
+    }
+  }
+  sensorsFan_.set(fastest ? localized("Fan ", "Sıcaklık kartı") + MantikSensorTexts::fanSpeed(fastest->rpm)
+                          : std::string());
 }
 
 void ArayuzDashboardModel::refreshSparks(Date now) {
@@ -120,6 +147,19 @@ void ArayuzDashboardModel::refreshSparks(Date now) {
   points.insert(points.end(), std::make_move_iterator(up.begin()), std::make_move_iterator(up.end()));
   double top = ArayuzChartData::yMax(points, std::nullopt, kNetworkMinimumTop);
   networkSpark_.set(ArayuzSparkSegment::make(points, top, kSparkSpan, now));
+
+  // The card's part, against its own limit.
+  std::vector<ArayuzSparkSegment> heat;
+  if (!sensorsFocus_.empty()) {
+    double limit = 100;
+    for (const auto& p : store_.sensors()->parts) {
+      if (MantikSensorTexts::partKey(p) == sensorsFocus_ && p.limitCelsius > 0) limit = p.limitCelsius;
+    }
+    auto line = prepare(store_.sensorHistory(sensorsFocus_, kSparkSpan), sensorsFocus_, ArayuzPalette::partLine1,
+                        kSparkPoints, 0);
+    heat = ArayuzSparkSegment::make(line, limit, kSparkSpan, now);
+  }
+  sensorsSpark_.set(std::move(heat));
 }
 
 }  // namespace kovra

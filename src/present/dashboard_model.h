@@ -35,7 +35,7 @@ struct ArayuzTopApp {
   bool operator==(const ArayuzTopApp&) const = default;
 };
 
-enum class ArayuzSparkKind { memory, cpu, network };
+enum class ArayuzSparkKind { memory, cpu, network, sensors };
 
 class ArayuzDashboardModel {
  public:
@@ -55,6 +55,8 @@ class ArayuzDashboardModel {
   const std::set<Surface>& visibleSurfaces() const { return visibleSurfaces_; }
 
   const Observable<Verdict>& verdict(CardKind card) const;
+  // Whether the card shows at all (the machine has what it shows).
+  const Observable<bool>& present(CardKind card) const;
   const Observable<std::vector<ArayuzSparkSegment>>& spark(ArayuzSparkKind kind) const;
 
   // Widest expected texts, so that the cards can reserve their width.
@@ -80,15 +82,23 @@ class ArayuzDashboardModel {
   const Observable<std::vector<ArayuzSparkSegment>>& cpuSpark() const { return cpuSpark_; }
   const Observable<std::vector<ArayuzSparkSegment>>& networkSpark() const { return networkSpark_; }
   const Observable<std::optional<BatterySnapshot>>& battery() const { return battery_; }
+  // The temperature card: the figure of the part its verdict speaks of ("62 °C"), that part's
+  // name, and the fastest fan ("Fan 2.700 dev/dk"; empty without fans).
+  const Observable<std::string>& sensorsText() const { return sensorsText_; }
+  const Observable<std::string>& sensorsPart() const { return sensorsPart_; }
+  const Observable<std::string>& sensorsFan() const { return sensorsFan_; }
+  const std::string temperatureTemplate;
 
  private:
   void refreshSparks(Date now);
+  void refreshSensors();
 
   const Store& store_;
   std::set<Surface> visibleSurfaces_;
   Observable<Verdict> headline_;
   // One per card of the store's kind table.
   std::map<CardKind, Observable<Verdict>> verdicts_;
+  std::map<CardKind, Observable<bool>> present_;
   Observable<std::optional<MemorySnapshot>> memory_;
   Observable<std::string> memoryUsedText_;
   Observable<std::string> memoryTotalLine_;
@@ -104,7 +114,12 @@ class ArayuzDashboardModel {
   Observable<std::vector<ArayuzSparkSegment>> memorySpark_;
   Observable<std::vector<ArayuzSparkSegment>> cpuSpark_;
   Observable<std::vector<ArayuzSparkSegment>> networkSpark_;
+  Observable<std::vector<ArayuzSparkSegment>> sensorsSpark_;
   Observable<std::optional<BatterySnapshot>> battery_;
+  Observable<std::string> sensorsText_;
+  Observable<std::string> sensorsPart_;
+  Observable<std::string> sensorsFan_;
+  std::string sensorsFocus_;  // the key of the part the card shows
 };
 
 }  // namespace kovra

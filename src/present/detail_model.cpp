@@ -1,5 +1,6 @@
 #include "present/detail_model.h"
 
+#include "logic/sensors_rules.h"
 #include "store/kinds.h"
 #include "store/store.h"
 
@@ -51,6 +52,9 @@ void ArayuzDetailModel::refresh() {
       cpu_.set(store_.cpu());
       processes_.set(store_.processes());
       break;
+    case CardKind::sensors:
+      refreshSensors();
+      break;
   }
   refreshHistory();
 }
@@ -59,7 +63,34 @@ void ArayuzDetailModel::setHistoryRange(ArayuzChartRange range) {
   if (historyRange_.set(range)) refreshHistory();
 }
 
+void ArayuzDetailModel::refreshSensors() {
+  const auto& sensors = store_.sensors();
+  sensors_.set(makeSensorsContent(sensors, store_.sensorLevels()));
+  std::vector<ArayuzSensorLine> lines;
+  if (sensors) {
+    for (const auto& part : sensors->parts) {
+      lines.push_back({MantikSensorTexts::partKey(part), MantikSensorTexts::partName(*sensors, part),
+                       partLineColour(lines.size())});
+    }
+  }
+  sensorLines_.set(std::move(lines));
+}
+
 void ArayuzDetailModel::refreshHistory() {
+  if (activeDetail_ == CardKind::sensors) {
+    std::vector<ArayuzKeyedLine> lines;
+    for (const auto& line : sensorLines_.value()) lines.push_back({line.key, line.color});
+    const Date end = store_.clock().now();
+    const double duration = spanSeconds(historyRange_.value());
+    // Temperatures are read against 100 °C unless a part runs hotter.
+    auto chart = buildKeyedChart(
+        lines, [this](std::string_view key, double seconds) { return store_.sensorHistory(key, seconds); },
+        std::nullopt, 100, duration, end, kChartPoints);
+    historyEnd_.set(end);
+    historyYMax_.set(chart.yMax);
+    historySegments_.set(std::move(chart.segments));
+    return;
+  }
   auto config = activeDetail_ ? historyConfig(*activeDetail_) : std::nullopt;
   if (!config) {
     historySegments_.set({});

@@ -10,10 +10,19 @@
 #include "core/records.h"
 #include "logic/observable.h"
 #include "present/chart_data.h"
+#include "present/sensors_content.h"
 
 namespace kovra {
 
 class Store;
+
+// One line of the temperature chart: a part, its name and its colour.
+struct ArayuzSensorLine {
+  std::string key;
+  std::string label;
+  ArayuzPalette color = ArayuzPalette::partLine1;
+  bool operator==(const ArayuzSensorLine&) const = default;
+};
 
 class ArayuzDetailModel {
  public:
@@ -42,6 +51,9 @@ class ArayuzDetailModel {
   const Observable<std::optional<DiskSnapshot>>& disk() const { return disk_; }
   const Observable<std::optional<ProcessListSnapshot>>& processes() const { return processes_; }
   const Observable<std::optional<std::vector<AppNetworkUsage>>>& appNetwork() const { return appNetwork_; }
+  const Observable<ArayuzSensorsContent>& sensors() const { return sensors_; }
+  // The temperature chart's lines, in the parts' order; a part keeps its colour while it stays.
+  const Observable<std::vector<ArayuzSensorLine>>& sensorLines() const { return sensorLines_; }
   const Observable<ArayuzChartRange>& historyRange() const { return historyRange_; }
   const Observable<std::vector<ArayuzSparkSegment>>& historySegments() const { return historySegments_; }
   const Observable<double>& historyYMax() const { return historyYMax_; }
@@ -49,6 +61,7 @@ class ArayuzDetailModel {
 
  private:
   void refreshHistory();
+  void refreshSensors();
 
   const Store& store_;
   std::optional<CardKind> activeDetail_;
@@ -62,6 +75,8 @@ class ArayuzDetailModel {
   Observable<std::optional<DiskSnapshot>> disk_;
   Observable<std::optional<ProcessListSnapshot>> processes_;
   Observable<std::optional<std::vector<AppNetworkUsage>>> appNetwork_;
+  Observable<ArayuzSensorsContent> sensors_;
+  Observable<std::vector<ArayuzSensorLine>> sensorLines_;
   Observable<ArayuzChartRange> historyRange_{ArayuzChartRange::tenMinutes};
   Observable<std::vector<ArayuzSparkSegment>> historySegments_;
   Observable<double> historyYMax_{1.0};

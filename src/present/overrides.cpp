@@ -16,8 +16,8 @@ bool isForceVisible() {
 
 namespace ArayuzOpenOverride {
 namespace {
-constexpr Target kAllTargets[] = {Target::memory, Target::network,  Target::disk,
-                                  Target::cpu,    Target::settings, Target::menupanel};
+constexpr Target kAllTargets[] = {Target::memory, Target::network, Target::disk,     Target::cpu,
+                                  Target::sensors, Target::settings, Target::menupanel};
 }
 
 std::string_view rawValue(Target target) {
@@ -26,6 +26,7 @@ std::string_view rawValue(Target target) {
     case Target::network: return "network";
     case Target::disk: return "disk";
     case Target::cpu: return "cpu";
+    case Target::sensors: return "sensors";
     case Target::settings: return "settings";
     case Target::menupanel: return "menupanel";
   }

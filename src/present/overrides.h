@@ -15,9 +15,9 @@ bool parse(const char* value);
 
 namespace ArayuzOpenOverride {
 // The page the main window opens on instead of the dashboard.
-enum class Target { memory, network, disk, cpu, settings, menupanel };
+enum class Target { memory, network, disk, cpu, sensors, settings, menupanel };
 std::string_view rawValue(Target target);
-// KOVRA_OPEN, when it is exactly one of the six names.
+// KOVRA_OPEN, when it is exactly one of the seven names.
 std::optional<Target> target();
 std::optional<Target> parseTarget(const char* value);
 // KOVRA_SCROLL is exactly "bottom": detail pages scroll to their bottom anchor when they appear.

@@ -1,5 +1,7 @@
 #include "present/palette.h"
 
+#include <iterator>
+
 #include "core/localize.h"
 
 namespace kovra {
@@ -20,8 +22,21 @@ std::string_view paletteName(ArayuzPalette colour) {
     case ArayuzPalette::track: return "track";
     case ArayuzPalette::cardBackground: return "cardBackground";
     case ArayuzPalette::cardBorder: return "cardBorder";
+    case ArayuzPalette::partLine1: return "partLine1";
+    case ArayuzPalette::partLine2: return "partLine2";
+    case ArayuzPalette::partLine3: return "partLine3";
+    case ArayuzPalette::partLine4: return "partLine4";
+    case ArayuzPalette::partLine5: return "partLine5";
+    case ArayuzPalette::partLine6: return "partLine6";
   }
   return "ok";
+}
+
+ArayuzPalette partLineColour(size_t index) {
+  static constexpr ArayuzPalette kLines[] = {ArayuzPalette::partLine1, ArayuzPalette::partLine2,
+                                             ArayuzPalette::partLine3, ArayuzPalette::partLine4,
+                                             ArayuzPalette::partLine5, ArayuzPalette::partLine6};
+  return kLines[index % std::size(kLines)];
 }
 
 namespace ArayuzCardInfo {
@@ -31,6 +46,7 @@ std::string title(CardKind card) {
     case CardKind::network: return localized("Ağ", "Kart başlığı");
     case CardKind::disk: return localized("Disk", "Kart başlığı");
     case CardKind::cpu: return localized("İşlemci", "Kart başlığı");
+    case CardKind::sensors: return localized("Sıcaklık", "Kart başlığı");
   }
   return {};
 }

@@ -2,6 +2,7 @@
 // Colours by name. The models only say which palette entry a line or badge uses; the front end
 // turns a name into a real colour (and knows about dark appearance).
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -25,7 +26,17 @@ enum class ArayuzPalette {
   track,
   cardBackground,
   cardBorder,
+  // The temperature chart's lines, one per part, in the parts' order.
+  partLine1,
+  partLine2,
+  partLine3,
+  partLine4,
+  partLine5,
+  partLine6,
 };
+
+// The line colour of the `index`th part (from 0); the six colours repeat.
+ArayuzPalette partLineColour(size_t index);
 
 std::string_view paletteName(ArayuzPalette colour);
 

@@ -8,9 +8,12 @@ namespace kovra {
 ArayuzSensorsContent makeSensorsContent(const std::optional<SensorsSnapshot>& sensors, const MantikSensorLevels& levels) {
   ArayuzSensorsContent c;
   c.headline = std::string(Format::placeholder);
+  c.focusValue = c.headline;
   if (!sensors) return c;
   if (const SensorPartReading* focus = MantikSensorsVerdict::focus(*sensors, levels)) {
-    c.headline = MantikSensorTexts::partName(*sensors, *focus) + " " + MantikSensorTexts::celsius(focus->celsius);
+    c.focusName = MantikSensorTexts::partName(*sensors, *focus);
+    c.focusValue = MantikSensorTexts::celsius(focus->celsius);
+    c.headline = c.focusName + " " + c.focusValue;
     c.severity = levels.level(*focus);
   }
   for (const auto& p : sensors->parts) {

@@ -22,6 +22,8 @@ struct ArayuzSensorRow {
 
 struct ArayuzSensorsContent {
   std::string headline;  // the card's figure: the part the verdict speaks of, "İşlemci 62 °C"
+  std::string focusName;   // that part alone: "İşlemci"
+  std::string focusValue;  // and its figure: "62 °C" ("—" without one)
   Severity severity = Severity::neutral;
   std::vector<ArayuzSensorRow> parts;
   std::vector<ArayuzSensorRow> fans;

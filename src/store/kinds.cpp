@@ -123,8 +123,10 @@ struct StoreKinds {
          &read<K::processNetwork, &SamplerSet::processNetwork, &Store::applyProcessNetwork>, &dump<&SamplerSet::processNetwork>, 6},
         // Temperatures and fans: a dozen kept-descriptor reads, but a drive's sensor may answer
         // only after a command to the drive, so it is read on the worker.
-        {K::sensors, "sensors", 2, panelOrWindow | labelTemperature, true, false, {}, nullptr, std::nullopt, nullptr,
-         &read<K::sensors, &SamplerSet::sensors, &Store::applySensors>, &dump<&SamplerSet::sensors>, 7},
+        {K::sensors, "sensors", 2, panelOrWindow | labelTemperature, true, false, {}, &Store::sensorsHistoryRevision_,
+         CardKind::sensors, [](const Store& s) { return s.sensorsVerdict(); },
+         &read<K::sensors, &SamplerSet::sensors, &Store::applySensors>, &dump<&SamplerSet::sensors>, 7,
+         [](const Store& s) { return s.sensors() && !s.sensors()->parts.empty(); }},
     }};
   }
 };

@@ -60,6 +60,10 @@ struct SampleKindRow {
   void (*dump)(const SamplerSet&, nlohmann::json& value, std::optional<std::string>& error) = nullptr;
   // Where its failure line goes among the dump's errors (the dump reads disk before processes).
   int dumpPosition = 0;
+  // For a reading the machine may lack: whether the store's readings say it has it. Its card
+  // shows only then, and the store reads it once at start so that the card is in place before
+  // the first surface opens. Null: every machine has it.
+  bool (*present)(const Store&) = nullptr;
 };
 
 // In kind order (the order of MantikSampleKind).

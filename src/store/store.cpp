@@ -91,6 +91,16 @@ void Store::startIgnoringRunMode() {
   isRunning_ = true;
   if (settings_->notificationsEnabled() && notifier_) notifier_->requestAuthorization();
   updateLoops();
+  for (const SampleKindRow& row : sampleKindTable()) {
+    if (row.present && !loops_.contains(row.kind)) read(row.kind, {});
+  }
+}
+
+bool Store::isPresent(CardKind card) const {
+  for (const SampleKindRow& row : sampleKindTable()) {
+    if (row.card == card) return row.present == nullptr || row.present(*this);
+  }
+  return true;
 }
 
 unsigned Store::wantedConditions() const {
@@ -195,6 +205,13 @@ void Store::refreshFrom(size_t position, Done done) {
     return;
   }
   if (done) done();
+}
+
+std::vector<HistoryPoint> Store::sensorHistory(std::string_view key, double seconds) const {
+  if (!(seconds > 0)) return {};
+  double window = std::min(seconds, historyDuration);
+  Date since = clock_.now() - std::chrono::duration_cast<Date::duration>(std::chrono::duration<double>(window));
+  return sensorHistory_.points(key, since);
 }
 
 std::vector<HistoryPoint> Store::history(SeriesKind series, double seconds) const {

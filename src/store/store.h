@@ -26,6 +26,7 @@
 #include "logic/clock.h"
 #include "logic/cpu_high_tracker.h"
 #include "logic/history_buffers.h"
+#include "logic/sensor_history.h"
 #include "logic/notification_policy.h"
 #include "logic/notifying.h"
 #include "logic/observable.h"
@@ -103,6 +104,8 @@ class Store {
   const std::optional<SensorsSnapshot>& sensors() const { return sensors_.value(); }
   const Verdict& sensorsVerdict() const { return sensorsVerdict_.value(); }
   const MantikSensorLevels& sensorLevels() const { return sensorLevels_; }
+  // The last `seconds` of the part called `key` (MantikSensorTexts::partKey).
+  std::vector<HistoryPoint> sensorHistory(std::string_view key, double seconds) const;
   const std::optional<std::vector<AppNetworkUsage>>& appNetwork() const { return appNetwork_.value(); }
   const std::map<CardKind, Verdict>& verdicts() const { return verdicts_.value(); }
   const Verdict& headline() const { return headline_.value(); }
@@ -112,6 +115,8 @@ class Store {
   uint64_t networkHistoryRevision() const { return networkHistoryRevision_.value(); }
   // verdicts()[card], or the card's placeholder when there is none.
   Verdict verdict(CardKind card) const;
+  // Whether the machine has what the card shows (a machine without sensors has no "Sıcaklık").
+  bool isPresent(CardKind card) const;
 
   const Observable<std::optional<MemorySnapshot>>& memoryProperty() const { return memory_; }
   const Observable<std::optional<CPUSnapshot>>& cpuProperty() const { return cpu_; }
@@ -128,6 +133,7 @@ class Store {
   const Observable<uint64_t>& memoryHistoryRevisionProperty() const { return memoryHistoryRevision_; }
   const Observable<uint64_t>& cpuHistoryRevisionProperty() const { return cpuHistoryRevision_; }
   const Observable<uint64_t>& networkHistoryRevisionProperty() const { return networkHistoryRevision_; }
+  const Observable<uint64_t>& sensorsHistoryRevisionProperty() const { return sensorsHistoryRevision_; }
   // The revision counter a reader of `series` should observe.
   const Observable<uint64_t>& historyRevisionProperty(SeriesKind series) const;
   // Fires after any published field changed (once per field change).
@@ -212,7 +218,7 @@ class Store {
   Observable<std::optional<ProcessListSnapshot>> processes_;
   Observable<std::optional<BatterySnapshot>> battery_;
   Observable<std::optional<SensorsSnapshot>> sensors_;
-  Observable<Verdict> sensorsVerdict_{Verdict{std::nullopt, Severity::neutral, "\u2014"}};
+  Observable<Verdict> sensorsVerdict_{Verdict{CardKind::sensors, Severity::neutral, "\u2014"}};
   Observable<std::optional<std::vector<AppNetworkUsage>>> appNetwork_;
   Observable<std::map<CardKind, Verdict>> verdicts_;
   Observable<Verdict> headline_;
@@ -220,6 +226,7 @@ class Store {
   Observable<uint64_t> memoryHistoryRevision_{0};
   Observable<uint64_t> cpuHistoryRevision_{0};
   Observable<uint64_t> networkHistoryRevision_{0};
+  Observable<uint64_t> sensorsHistoryRevision_{0};
   ObserverList<> anyChange_;
 
   SamplerSet samplers_;
@@ -229,6 +236,7 @@ class Store {
   Executor& executor_;
   std::optional<std::string> scanRoot_;
   MantikHistoryBuffers historyBuffers_{historyDuration};
+  MantikSensorHistory sensorHistory_{historyDuration};
   std::shared_ptr<SampleQueueFactory> queueFactory_;
   std::array<std::unique_ptr<SerialQueue>, kAllSampleKinds.size()> sampleQueues_;
   bool isRunning_ = false;

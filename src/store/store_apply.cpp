@@ -147,7 +147,12 @@ void Store::applySensors(const SampleResult<std::optional<SensorsSnapshot>>& res
   const std::optional<SensorsSnapshot>& sensors = sensors_.value();
   sensorLevels_.update(sensors, now);
   const std::optional<AppUsage> top = topCPUApp();
-  publish(sensorsVerdict_, MantikSensorsVerdict::verdict(sensors, sensorLevels_, top, std::nullopt));
+  if (sensors && !sensors->parts.empty()) {
+    sensorHistory_.append(*sensors, clock_.now());
+    publish(sensorsHistoryRevision_, sensorsHistoryRevision_.value() + 1);
+  }
+  publish(sensorsVerdict_, MantikSensorsVerdict::verdict(sensors, sensorLevels_, top, CardKind::sensors));
+  recomputeVerdicts();
   // The policy keeps timing even while notifications are off.
   const SensorsSnapshot* reading = sensors ? &*sensors : nullptr;
   for (size_t i : sensorsNotices_.due(reading, now)) {

@@ -112,6 +112,16 @@ TEST(SensorsNotificationTest, ThirtySecondsAtTheLimitThenOncePerTenMinutesPerPar
   EXPECT_EQ(processorNotices, (std::vector<double>{30, 630}));  // not 74: the cooldown runs across stretches
   EXPECT_EQ(driveNotices, (std::vector<double>{130}));
 
+  // Two readings at the limit with a pause between them (nothing showed the sensors) are not half
+  // a minute at the limit: the stretch starts again at the second.
+  driveNotices.clear();
+  at(2000, 95, 90);
+  at(2100, 95, 90);
+  at(2128, 95, 90);
+  EXPECT_TRUE(driveNotices.empty());
+  at(2130, 95, 90);
+  EXPECT_EQ(driveNotices, (std::vector<double>{2130}));
+
   SensorsSnapshot s{{part(SensorPart::processor, 101, 100), part(SensorPart::drive, 90, 85, "nvme0")}, {}, {}};
   AppUsage app;
   app.name = "ffmpeg";

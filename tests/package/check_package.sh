@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Checks the Debian package: unpacks it into a scratch root, looks for every installed file,
 # validates the desktop entry, the AppStream metainfo and the manual page, compares the Depends
-# line with the libraries the program links, and runs the unpacked `kovra --dump`, which reads
-# per-process traffic in-process: the package holds no other program.
+# line with the libraries the program and its front-end library link, and runs the unpacked
+# `kovra --dump`, which reads per-process traffic in-process: the package holds no other program.
 #   tests/package/check_package.sh [path/to/kovra_<version>_<arch>.deb]
 # Without an argument it builds the package first (scripts/package.sh).
 set -euo pipefail
@@ -35,6 +35,17 @@ for f in usr/share/applications/com.example.Kovra.desktop \
          usr/share/doc/kovra/changelog.gz; do
   [ -s "$root/$f" ] || fail "$f missing or empty"
 done
+# The front end is one private library; kovra itself never loads the toolkit.
+front=$root/usr/lib/$(dpkg-architecture -qDEB_HOST_MULTIARCH)/kovra/libkovra-front.so
+[ -f "$front" ] || fail "the front end's library is missing: ${front#"$root"}"
+private=$(cd "$root/usr/lib" && find . -type f | grep -vx "./$(dpkg-architecture -qDEB_HOST_MULTIARCH)/kovra/libkovra-front.so" || true)
+[ -z "$private" ] || fail "unexpected files in usr/lib: $private"
+if objdump -p "$root/usr/bin/kovra" | awk '$1 == "NEEDED" { print $2 }' | grep -q '^libQt6'; then
+  fail "usr/bin/kovra links the toolkit"
+fi
+if [ -f "$front" ]; then
+  nm -D --defined-only "$front" | awk '{ print $NF }' | grep -qx kovra_front_main || fail "the front end's library exports no entry"
+fi
 # Nothing outside /usr, nothing writable by others.
 extra=$(cd "$root" && find . -mindepth 1 -maxdepth 1 ! -name usr)
 [ -z "$extra" ] || fail "unexpected top-level entries: $extra"
@@ -59,7 +70,7 @@ depends=$(dpkg-deb -f "$deb" Depends)
 echo "Depends: $depends"
 has_dep() { [[ ", $depends," == *", $1 "* || ", $depends," == *", $1,"* ]]; }
 # Every library the programs link must come from a package the Depends line names.
-for bin in "$root/usr/bin/kovra"; do
+for bin in "$root/usr/bin/kovra" "$front"; do
   [ -f "$bin" ] || continue
   for soname in $(objdump -p "$bin" | awk '$1 == "NEEDED" { print $2 }'); do
     # Each reader consumes its whole input: an early exit would end the writer with SIGPIPE,
@@ -72,7 +83,7 @@ for bin in "$root/usr/bin/kovra"; do
     has_dep "$owner" || fail "$soname comes from $owner, which Depends does not name"
   done
 done
-needed=$(objdump -p "$root/usr/bin/kovra" 2>/dev/null || true)
+needed=$(objdump -p "$front" 2>/dev/null || true)
 if [[ $needed == *NEEDED*libQt6* ]]; then
   for p in qt6-qpa-plugins libqt6svg6 fonts-dejavu-core; do
     has_dep "$p" || fail "Depends lacks $p"

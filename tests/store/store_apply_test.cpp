@@ -326,9 +326,16 @@ TEST_F(StoreApplyTest, SensorsAreReadOnlyWhileShownAndAPartAtItsLimitNotifiesAft
   cpuPart.limitCelsius = 100;
   sensors->box.set(std::optional<SensorsSnapshot>(SensorsSnapshot{{cpuPart}, {}, {}}));
   Store& s = makeQuiet();
+  EXPECT_TRUE(s.isPresent(CardKind::memory));
+  EXPECT_FALSE(s.isPresent(CardKind::sensors));  // not known before a reading
   s.startIgnoringRunMode();
   ex.advanceTo(200);
-  EXPECT_EQ(callsOf(K::sensors), 0);  // idle, card hidden, label without temperature: never read
+  // Read once at start, so that the card is in place before a surface opens; then, idle, with the
+  // card hidden and the label without temperature, never again.
+  EXPECT_EQ(callsOf(K::sensors), 1);
+  EXPECT_TRUE(s.isPresent(CardKind::sensors));
+  EXPECT_EQ(s.headline().card, CardKind::sensors);  // a part at its limit is the worst news
+  EXPECT_EQ(s.verdict(CardKind::sensors).severity, Severity::critical);
 
   settings->setMenuBarShowsTemperature(true);  // taken up at the next memory reading
   ex.advanceTo(202);
@@ -341,11 +348,17 @@ TEST_F(StoreApplyTest, SensorsAreReadOnlyWhileShownAndAPartAtItsLimitNotifiesAft
   ex.advanceTo(236);
   ASSERT_EQ(notifier->posted.size(), 1u);
   EXPECT_EQ(notifier->posted[0].identifier, "kovra.sensors.processor.critical");
+  // Each reading is a point of the part's own history; no other part has one.
+  const auto points = s.sensorHistory("processor", 60);
+  EXPECT_GE(points.size(), 10u);
+  EXPECT_EQ(points.back().value, 101);
+  EXPECT_TRUE(s.sensorHistory("drive/nvme0", 3600).empty());
 
   // A machine without sensors publishes none; the label option off again stops the reads.
   sensors->box.set(std::optional<SensorsSnapshot>{});
   ex.advanceTo(240);
   EXPECT_FALSE(s.sensors());
+  EXPECT_FALSE(s.isPresent(CardKind::sensors));
   EXPECT_EQ(s.sensorsVerdict().sentence, "\u2014");
   settings->setMenuBarShowsTemperature(false);
   ex.advanceTo(244);

@@ -19,7 +19,7 @@ TEST_F(StoreTest, StartsWithPlaceholdersAndOneLabelledQueuePerKind) {
                                       "com.example.Kovra.sample.network", "com.example.Kovra.sample.processes",
                                       "com.example.Kovra.sample.disk", "com.example.Kovra.sample.battery",
                                       "com.example.Kovra.sample.processNetwork", "com.example.Kovra.sample.sensors"}));
-  ASSERT_EQ(s.verdicts().size(), 4u);
+  ASSERT_EQ(s.verdicts().size(), 5u);
   for (const auto& [card, v] : s.verdicts()) {
     EXPECT_EQ(v.card, card);
     EXPECT_EQ(v.severity, Severity::neutral);
@@ -69,9 +69,9 @@ TEST_F(StoreTest, NextReadStartsIntervalPlusReadTimeAfterTheLast) {
   Store& s = makeQuiet();
   queues->setHolding(true);
   s.startIgnoringRunMode();
-  ex.runPending();                   // memory and disk reads are in flight now
+  ex.runPending();                   // memory and disk reads are in flight now, and the one sensors read
   ex.advance(0.7);                   // the reads take 0.7 s
-  EXPECT_EQ(queues->runHeld(), 2u);  // the samplers answer
+  EXPECT_EQ(queues->runHeld(), 3u);  // the samplers answer
   ex.runPending();
   ex.advance(1.999);
   EXPECT_EQ(queues->heldCount(), 0u);

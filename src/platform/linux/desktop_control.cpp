@@ -9,14 +9,19 @@
 namespace kovra::linux_proc {
 
 LinuxAppControl::LinuxAppControl(std::string procRoot, DesktopIndex& index)
-    : table_(std::move(procRoot)), apps_(table_, index, static_cast<uint32_t>(::getuid())) {
-  const int32_t own = ownPID();
-  if (auto group = apps_.groupOf(own, apps_.executable(own))) apps_.setOwnGroup(*group);
+    : table_(std::move(procRoot)), apps_(table_, index, static_cast<uint32_t>(::getuid())) {}
+
+void LinuxAppControl::settleOwnGroup() {
+  std::call_once(ownGroupSettled_, [this] {
+    const int32_t own = ownPID();
+    if (auto group = apps_.groupOf(own, apps_.executable(own))) apps_.setOwnGroup(*group);
+  });
 }
 
 int32_t LinuxAppControl::ownPID() { return static_cast<int32_t>(::getpid()); }
 
 std::vector<platform::RunningApplication> LinuxAppControl::runningApplications() {
+  settleOwnGroup();
   std::vector<platform::RunningApplication> result;
   std::vector<int32_t> pids(4096);
   for (int attempt = 0; attempt < 8; ++attempt) {
@@ -44,6 +49,7 @@ std::vector<platform::RunningApplication> LinuxAppControl::runningApplications()
 }
 
 bool LinuxAppControl::requestQuit(const platform::RunningApplication& app, bool force) {
+  settleOwnGroup();
   if (app.pid <= 1 || app.pid == ownPID() || app.startTime == 0) return false;
   // The process descriptor holds on to whichever process has the pid now, so it cannot be handed
   // on while it is checked: the start time read after opening it says whether that is still the

@@ -3,6 +3,7 @@
 // one SIGKILL; a request is accepted when the signal was delivered. Never signals pid 1 or
 // below, the program itself or another user's process.
 
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -18,14 +19,25 @@ class LinuxAppControl : public platform::AppControl {
   LinuxAppControl(std::string procRoot, DesktopIndex& index);
 
   int32_t ownPID() override;
-  std::string ownGroupPath() override { return apps_.ownGroup(); }
-  bool isProtectedGroup(const std::string& groupPath) override { return apps_.isProtectedKey(groupPath); }
+  std::string ownGroupPath() override {
+    settleOwnGroup();
+    return apps_.ownGroup();
+  }
+  bool isProtectedGroup(const std::string& groupPath) override {
+    settleOwnGroup();
+    return apps_.isProtectedKey(groupPath);
+  }
   std::vector<platform::RunningApplication> runningApplications() override;
   bool requestQuit(const platform::RunningApplication& app, bool force) override;
 
  private:
+  // This program's own group: finding it may read every desktop entry, so it is worked out on
+  // first use, not where the control is made (during start-up).
+  void settleOwnGroup();
+
   ProcTable table_;
   DesktopApps apps_;
+  std::once_flag ownGroupSettled_;
 };
 
 }  // namespace kovra::linux_proc

@@ -14,10 +14,15 @@ uint64_t privateResidentBytes(const ProcReading& r, uint64_t pageSize) {
 }
 
 LinuxProcessTable::LinuxProcessTable(std::string procRoot, DesktopIndex& index, uint32_t ownUid, int32_t ownPID)
-    : table_(std::move(procRoot)), apps_(table_, index, ownUid) {
+    : table_(std::move(procRoot)), apps_(table_, index, ownUid), ownPID_(ownPID) {
   long page = ::sysconf(_SC_PAGESIZE);
   pageSize_ = page > 0 ? static_cast<uint64_t>(page) : 4096;
-  if (auto own = apps_.groupOf(ownPID, apps_.executable(ownPID))) apps_.setOwnGroup(*own);
+}
+
+void LinuxProcessTable::settleOwnGroup() {
+  if (ownGroupSettled_) return;
+  ownGroupSettled_ = true;
+  if (auto own = apps_.groupOf(ownPID_, apps_.executable(ownPID_))) apps_.setOwnGroup(*own);
 }
 
 std::string_view LinuxProcessTable::cpuUnitCall() const {
@@ -56,6 +61,7 @@ void LinuxProcessTable::resolve(int32_t pid, const ProcReading& reading, Known& 
 }
 
 Result<platform::ProcessRows, std::string> LinuxProcessTable::refresh(uint64_t now) {
+  settleOwnGroup();
   auto listed = list();
   if (!listed.ok() || listed.value() == 0) {
     return Failure{"getdents64 başarısız (errno " + std::to_string(listed.ok() ? 0 : listed.error()) + ")"};

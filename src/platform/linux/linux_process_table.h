@@ -24,9 +24,15 @@ class LinuxProcessTable : public platform::ProcessTable {
   std::string_view cpuUnitCall() const override;
   int activeProcessorCount() override;
   Result<platform::ProcessRows, std::string> refresh(uint64_t now) override;
-  platform::AppGroupInfo groupInfo(const std::string& groupKey) override { return apps_.info(groupKey); }
+  platform::AppGroupInfo groupInfo(const std::string& groupKey) override {
+    settleOwnGroup();
+    return apps_.info(groupKey);
+  }
   void runningApplicationPIDs(std::unordered_set<int32_t>& out) override;
-  std::string ownGroupPath() override { return apps_.ownGroup(); }
+  std::string ownGroupPath() override {
+    settleOwnGroup();
+    return apps_.ownGroup();
+  }
 
   ProcTable& table() { return table_; }
 
@@ -43,11 +49,16 @@ class LinuxProcessTable : public platform::ProcessTable {
     uint64_t lastAttempt = 0;
     uint32_t seen = 0;
   };
+  // This program's own group: finding it may read every desktop entry, so it is worked out on
+  // first use (on the sampling thread), not where the table is made (during start-up).
+  void settleOwnGroup();
   Result<size_t, int> list();
   void resolve(int32_t pid, const ProcReading& reading, Known& k);
 
   ProcTable table_;
   DesktopApps apps_;
+  int32_t ownPID_;
+  bool ownGroupSettled_ = false;
   uint64_t pageSize_;
   uint32_t generation_ = 0;
   std::vector<int32_t> pids_;

@@ -28,11 +28,14 @@ void sortByFootprint(std::vector<ProcessEntry>& entries) {
 }  // namespace ProcessNames
 
 ProcessSampler::ProcessSampler(std::shared_ptr<platform::ProcessTable> table, int32_t ownPID, Clock clock)
-    : table_(std::move(table)), clock_(std::move(clock)), ownPID_(ownPID), ownBundlePath_(table_->ownGroupPath()) {}
+    : table_(std::move(table)), clock_(std::move(clock)), ownPID_(ownPID) {}
 
 void ProcessSampler::setUpIfNeeded() {
   if (didSetUp_) return;
   didSetUp_ = true;
+  // On the first sample, on the sampling thread: finding the own group may read every desktop
+  // entry, which has no place on the start-up's main thread.
+  ownBundlePath_ = table_->ownGroupPath();
   unitNanos_ = table_->cpuUnitNanos();
   if (!unitNanos_) {
     Log::sampler.error(std::string(table_->cpuUnitCall()) + " okunamadı; süreç işlemci payları gösterilmeyecek");

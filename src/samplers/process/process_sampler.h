@@ -50,7 +50,7 @@ class ProcessSampler : public ProcessSampling {
   Clock clock_;
 
   const int32_t ownPID_;
-  const std::string ownBundlePath_;
+  std::string ownBundlePath_;  // set by the first sample
   bool didSetUp_ = false;
   std::optional<double> unitNanos_;
   int coreCount_ = 1;

@@ -36,6 +36,13 @@ QColor paletteColor(ArayuzPalette colour, const QPalette& widgetPalette) {
     case ArayuzPalette::track: return withAlpha(text, 0.10);
     case ArayuzPalette::cardBackground: return widgetPalette.color(QPalette::Base);
     case ArayuzPalette::cardBorder: return withAlpha(text, 0.08);
+    // Orange first: the processor's line, and the colour of heat.
+    case ArayuzPalette::partLine1: return pick(dark, QColor(255, 149, 0), QColor(255, 159, 10));
+    case ArayuzPalette::partLine2: return purple;
+    case ArayuzPalette::partLine3: return pick(dark, QColor(48, 176, 199), QColor(64, 200, 224));
+    case ArayuzPalette::partLine4: return pick(dark, QColor(255, 45, 85), QColor(255, 55, 95));
+    case ArayuzPalette::partLine5: return blue;
+    case ArayuzPalette::partLine6: return pick(dark, QColor(162, 132, 94), QColor(172, 142, 104));
   }
   return text;
 }

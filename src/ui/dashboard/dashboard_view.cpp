@@ -18,9 +18,15 @@ CardGridView::CardGridView(CardRows cards, const ArayuzDashboardModel& model, Ar
   grid->setSpacing(spacing);
   for (size_t i = 0; i < cards.size(); ++i) {
     auto* card = new CardView(cards[i], model, size, this);
-    grid->addWidget(card, static_cast<int>(i / 2), static_cast<int>(i % 2));
+    // A card left alone on the last row takes the whole row.
+    const bool alone = i + 1 == cards.size() && i % 2 == 0;
+    grid->addWidget(card, static_cast<int>(i / 2), static_cast<int>(i % 2), 1, alone ? 2 : 1);
     connect(card, &CardView::cardSelected, this, &CardGridView::cardSelected);
     cards_.push_back(card);
+    // A card for what the machine lacks (sensors in a virtual machine) is not shown at all.
+    const auto& present = model.present(cards[i].card);
+    card->setVisible(present.value());
+    tokens_.push_back(present.subscribe([card](bool shown) { card->setVisible(shown); }));
   }
   grid->setColumnStretch(0, 1);
   grid->setColumnStretch(1, 1);

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/records.h"
+#include "logic/observable.h"
 #include "ui/dashboard/card_row.h"
 #include "ui/dashboard/card_size.h"
 
@@ -38,6 +39,7 @@ class CardGridView : public QWidget {
 
  private:
   std::vector<CardView*> cards_;
+  std::vector<ObservationToken> tokens_;
 };
 
 // At full size the dashboard needs about 700 px of height at the narrowest window width; the

@@ -289,4 +289,30 @@ void CPUValueView::setApps(const std::vector<ArayuzTopApp>& apps) {
   }
 }
 
+// ---- temperatures ----------------------------------------------------------------------------
+
+SensorsValueView::SensorsValueView(const ArayuzDashboardModel& model, const CardMetrics& metrics, QWidget* parent)
+    : QWidget(parent) {
+  setAttribute(Qt::WA_TransparentForMouseEvents);
+  auto* layout = column(this, metrics.compact() ? 2 : 4);
+  figure_ = makeLabel(qstr(model.sensorsText().value()), metrics.bigFont(font()), this);
+  part_ = makeLabel(qstr(model.sensorsPart().value()), metrics.bodyFont(font()), this, true);
+  auto* figureRow = new FigureRow(figure_, part_, qstr(model.temperatureTemplate), this);
+  layout->addWidget(figureRow);
+  fan_ = makeLabel(qstr(model.sensorsFan().value()), metrics.captionFont(font()), this, true);
+  fan_->setVisible(!model.sensorsFan().value().empty());
+  layout->addWidget(fan_);
+  auto setText = [figureRow](QLabel* label, const std::string& s) {
+    if (label->text() == qstr(s)) return;
+    label->setText(qstr(s));
+    figureRow->place();
+  };
+  tokens_.push_back(model.sensorsText().subscribe([this, setText](const std::string& s) { setText(figure_, s); }));
+  tokens_.push_back(model.sensorsPart().subscribe([this, setText](const std::string& s) { setText(part_, s); }));
+  tokens_.push_back(model.sensorsFan().subscribe([this](const std::string& s) {
+    setTextIfChanged(fan_, qstr(s));
+    fan_->setVisible(!s.empty());
+  }));
+}
+
 }  // namespace kovra::ui

@@ -105,4 +105,18 @@ class CPUValueView : public QWidget {
   std::vector<ObservationToken> tokens_;
 };
 
+// The hottest part (the one its verdict speaks of), its name, and the fastest fan.
+class SensorsValueView : public QWidget {
+  Q_OBJECT
+
+ public:
+  SensorsValueView(const ArayuzDashboardModel& model, const CardMetrics& metrics, QWidget* parent = nullptr);
+
+ private:
+  QLabel* figure_;
+  QLabel* part_;
+  QLabel* fan_;
+  std::vector<ObservationToken> tokens_;
+};
+
 }  // namespace kovra::ui

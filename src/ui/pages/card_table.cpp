@@ -5,6 +5,7 @@
 #include "ui/dashboard/value_views.h"
 #include "ui/pages/detail_page_views.h"
 #include "ui/pages/disk_page_view.h"
+#include "ui/pages/sensors_page_view.h"
 
 namespace kovra::ui {
 
@@ -20,7 +21,7 @@ QWidget* page(const PageContext& context, QWidget* parent) {
   return new View(context, parent);
 }
 
-const std::array<CardRow, 4> kCards{{
+const std::array<CardRow, 5> kCards{{
     {CardKind::memory, &valueArea<MemoryValueView>, ArayuzSparkKind::memory, &page<MemoryDetailView>},
     {CardKind::network, &valueArea<NetworkValueView>, ArayuzSparkKind::network, &page<NetworkDetailView>},
     {CardKind::disk, &valueArea<DiskValueView>, std::nullopt,
@@ -28,6 +29,8 @@ const std::array<CardRow, 4> kCards{{
        return new DiskPageView(context.store, context.detail, parent);
      }},
     {CardKind::cpu, &valueArea<CPUValueView>, ArayuzSparkKind::cpu, &page<CpuDetailView>},
+    // Last: on a machine without sensors it is absent and leaves no gap.
+    {CardKind::sensors, &valueArea<SensorsValueView>, ArayuzSparkKind::sensors, &page<SensorsDetailView>},
 }};
 
 }  // namespace

@@ -330,21 +330,14 @@ HistorySectionView::HistorySectionView(ArayuzDetailModel& detail, std::vector<Li
     : DetailSectionView(qs(localized("Geçmiş")), nullptr, parent), detail_(detail) {
   setAccessory(makePicker(&picker_, &pickerTitle_));
   // Legend: one swatch and label per line.
-  auto* legend = new QWidget(this);
-  auto* legendRow = new QHBoxLayout(legend);
+  legend_ = new QWidget(this);
+  auto* legendRow = new QHBoxLayout(legend_);
   legendRow->setContentsMargins(0, 0, 0, 0);
   legendRow->setSpacing(12);
-  std::vector<HistoryChartView::Line> chartLines;
-  for (const auto& line : lines) {
-    legendRow->addWidget(new LegendDot(line.colour, legend));
-    legendRow->addWidget(makeLabel(line.label, TextRole::secondaryCallout, legend));
-    chartLines.push_back({std::string(rawValue(line.series)), line.label});
-  }
-  legendRow->addStretch(1);
-  addContent(legend);
+  addContent(legend_);
 
   chart_ = new HistoryChartView(this);
-  chart_->setLines(std::move(chartLines));
+  setLines(lines);
   chart_->setValueText(std::move(valueText));
   addContent(chart_);
 
@@ -368,6 +361,22 @@ HistorySectionView::HistorySectionView(ArayuzDetailModel& detail, std::vector<Li
   tokens_.push_back(detail_.historyEnd().subscribe(reloadSoon));
   tokens_.push_back(detail_.historyRange().subscribe(reloadSoon));
   reload();
+}
+
+void HistorySectionView::setLines(const std::vector<LineSpec>& lines) {
+  auto* row = static_cast<QHBoxLayout*>(legend_->layout());
+  while (QLayoutItem* item = row->takeAt(0)) {
+    delete item->widget();
+    delete item;
+  }
+  std::vector<HistoryChartView::Line> chartLines;
+  for (const auto& line : lines) {
+    row->addWidget(new LegendDot(line.colour, legend_));
+    row->addWidget(makeLabel(line.label, TextRole::secondaryCallout, legend_));
+    chartLines.push_back({line.key, line.label});
+  }
+  row->addStretch(1);
+  chart_->setLines(std::move(chartLines));
 }
 
 void HistorySectionView::reload() {

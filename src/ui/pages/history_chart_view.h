@@ -91,7 +91,11 @@ class HistorySectionView : public DetailSectionView {
   Q_OBJECT
  public:
   struct LineSpec {
-    SeriesKind series;
+    LineSpec(SeriesKind series, QString text, ArayuzPalette colourName)
+        : key(rawValue(series)), label(std::move(text)), colour(colourName) {}
+    LineSpec(std::string lineKey, QString text, ArayuzPalette colourName)
+        : key(std::move(lineKey)), label(std::move(text)), colour(colourName) {}
+    std::string key;  // the start of the line's segment ids
     QString label;
     ArayuzPalette colour;
   };
@@ -102,6 +106,8 @@ class HistorySectionView : public DetailSectionView {
   QComboBox* rangePicker() const { return picker_; }
   QLabel* rangeTitle() const { return pickerTitle_; }
   QLabel* timeLabel(int index) const { return times_[index]; }
+  // Lines known only once read (one per part of the machine): a new legend.
+  void setLines(const std::vector<LineSpec>& lines);
   // Re-reads the model (the value texts changed, for example the rate unit).
   void reload();
 
@@ -110,6 +116,7 @@ class HistorySectionView : public DetailSectionView {
 
   ArayuzDetailModel& detail_;
   HistoryChartView* chart_;
+  QWidget* legend_;
   QComboBox* picker_;
   QLabel* pickerTitle_;
   QLabel* times_[3];

@@ -133,13 +133,6 @@ int runLiveProgram(int argc, char** argv) {
   QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("com.example.Kovra"),
                                                QIcon(QStringLiteral(":/kovra/app-icon.svg"))));
   QApplication::setQuitOnLastWindowClosed(false);
-  // The desktop's style where it offers one, the program's own look otherwise; the colour scheme
-  // follows the desktop's preference, also when it changes while running.
-  applyDesktopLook(application, ColorScheme::light);
-  ColorSchemeWatch colorScheme(QDBusConnection::sessionBus());
-  QObject::connect(&colorScheme, &ColorSchemeWatch::changed, &application,
-                   [&application](ColorScheme scheme) { applyColorScheme(application, scheme); });
-
   StopSignals stopSignals;
   QObject::connect(&stopSignals, &StopSignals::stopRequested, &application, [](int signalNumber) {
     Log::ui.info(signalNumber == SIGINT ? "SIGINT alındı, kapanıyor." : "SIGTERM alındı, kapanıyor.");
@@ -167,6 +160,14 @@ int runLiveProgram(int argc, char** argv) {
     return KovraAppParts{executor, measurer, std::move(samplers), settings, std::move(notifier),
                          MantikClock::system(), nullptr};
   });
+
+  // Only now, with the store sampling (the label's rates need two readings a second apart): the
+  // desktop's style where it offers one, the program's own look otherwise; the colour scheme
+  // follows the desktop's preference, also when it changes while running.
+  applyDesktopLook(application, ColorScheme::light);
+  ColorSchemeWatch colorScheme(QDBusConnection::sessionBus());
+  QObject::connect(&colorScheme, &ColorSchemeWatch::changed, &application,
+                   [&application](ColorScheme scheme) { applyColorScheme(application, scheme); });
 
   ShellContext context{kovra->store(),
                        *settings,

@@ -17,6 +17,9 @@
 #include "ui/pages/detail_page_views.h"
 #include "ui/pages/disk_page_view.h"
 #include "ui/pages/history_chart_view.h"
+#include "ui/pages/sensors_page_view.h"
+
+#include <QToolButton>
 
 namespace kovra::ui::testing {
 namespace {
@@ -60,10 +63,40 @@ class Gallery : public PageFixture {
       n.totalUploadedBytes = static_cast<uint64_t>(4.1e8 + i * 2e5);
       n.interfaceName = "wlp3s0";
       networkSampler->box.set(n);
+      sensorsSampler->box.set(std::optional<SensorsSnapshot>(sensors(i)));
       if (i == 120) advance(40);  // a pause in sampling leaves a gap
       advance(2);
       read();
     }
+  }
+
+  // A desktop whose processor climbs to its warning mark under a long build.
+  static SensorsSnapshot sensors(int i) {
+    auto part = [](SensorPart kind, double celsius, double limit, const char* device, const char* model,
+                   const char* sensor) {
+      SensorPartReading p;
+      p.part = kind;
+      p.celsius = celsius;
+      p.limitCelsius = limit;
+      if (device) p.device = device;
+      if (model) p.model = model;
+      p.sensor = sensor;
+      return p;
+    };
+    const double t = i / 20.0;
+    const double cpu = std::min(88.0, 52 + i * 0.14 + 3 * std::sin(t * 2));
+    SensorsSnapshot s;
+    s.parts = {part(SensorPart::processor, cpu, 95, nullptr, nullptr, "k10temp Tctl"),
+               part(SensorPart::graphics, 58 + 4 * std::sin(t), 110, "0000:03:00.0", nullptr, "amdgpu junction"),
+               part(SensorPart::drive, 44 + i * 0.02, 85, "nvme0", "Samsung SSD 980 PRO 1TB", "nvme Composite"),
+               part(SensorPart::drive, 38, 80, "nvme1", "WD Blue SN570 1TB", "nvme Composite"),
+               part(SensorPart::other, 41, 80, nullptr, nullptr, "nct6798 SYSTIN")};
+    s.fans = {FanReading{SensorPart::graphics, std::string("0000:03:00.0"), "fan1", 1180},
+              FanReading{SensorPart::other, std::nullopt, "CPU_FAN", 1400 + cpu * 10},
+              FanReading{SensorPart::other, std::nullopt, "SYS_FAN1", 0}};
+    for (const auto& p : s.parts) s.sensors.push_back(RawSensorReading{*p.sensor, p.part, false, p.celsius});
+    s.sensors.push_back(RawSensorReading{"nct6798 fan2", SensorPart::other, true, 1400 + cpu * 10});
+    return s;
   }
 
   void save(QWidget* page, const QString& name, int width = 820) {
@@ -114,6 +147,11 @@ void Gallery::pages() {
     QMouseEvent move(QEvent::MouseMove, at, chart->mapToGlobal(at), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
     QApplication::sendEvent(chart, &move);
     ASSERT_TRUE(chart->grab().save(out.filePath("cpu-chart-hover" + suffix + ".png")));
+  }
+  {
+    SensorsDetailView page(context());
+    page.rawToggle()->click();
+    save(&page, "sensors" + suffix);
   }
   {
     MemoryDetailView page(context());

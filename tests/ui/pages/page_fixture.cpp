@@ -34,6 +34,7 @@ PageFixture::PageFixture() {
   set.disk = diskSampler;
   set.scanner = scanner;
   set.battery = batterySampler;
+  set.sensors = sensorsSampler;
   set.processNetwork = processNetworkSampler;
   MantikClock clock{[this] { return wallStart + std::chrono::milliseconds(std::llround(executor.now() * 1000)); },
                     [this] { return executor.now(); }};

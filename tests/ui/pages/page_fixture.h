@@ -104,6 +104,7 @@ class PageFixture : public ::testing::Test {
   std::shared_ptr<FakeProcessSampler> processSampler = std::make_shared<FakeProcessSampler>();
   std::shared_ptr<FakeDiskSampler> diskSampler = std::make_shared<FakeDiskSampler>();
   std::shared_ptr<FakeBatterySampler> batterySampler = std::make_shared<FakeBatterySampler>();
+  std::shared_ptr<FakeSensorsSampler> sensorsSampler = std::make_shared<FakeSensorsSampler>();
   std::shared_ptr<FakeProcessNetworkSampler> processNetworkSampler = std::make_shared<FakeProcessNetworkSampler>();
   std::shared_ptr<FakeAppTerminator> terminator = std::make_shared<FakeAppTerminator>();
   std::shared_ptr<GateScanner> scanner = std::make_shared<GateScanner>();

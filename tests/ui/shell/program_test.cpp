@@ -73,6 +73,27 @@ TEST(Program, WithoutADisplayNamesDumpAndEndsWithOne) {
   EXPECT_TRUE(outcome.out.empty());
 }
 
+// The toolkit lives in the front end's library: a copy of the program without it still answers
+// everything but the live start, and the live start names what is missing instead of crashing.
+TEST(Program, CopyWithoutItsFrontEndLibrary) {
+  kovra::testing::TempDir folder;
+  const std::string copy = folder.at("kovra");
+  ChildProcess copying({"/bin/cp", KOVRA_BINARY, copy}, headless());
+  ASSERT_EQ(copying.wait().status, 0);
+
+  ChildProcess version({copy, "--version"}, headless());
+  auto versionOutcome = version.wait();
+  EXPECT_EQ(versionOutcome.status, 0) << versionOutcome.err;
+  EXPECT_EQ(versionOutcome.out.rfind("kovra ", 0), 0u);
+
+  ChildProcess live({copy}, headless());
+  auto liveOutcome = live.wait();
+  ASSERT_TRUE(liveOutcome.exited);
+  EXPECT_EQ(liveOutcome.status, 1);
+  EXPECT_NE(liveOutcome.err.find("arayüz kitaplığı yüklenemedi"), std::string::npos) << liveOutcome.err;
+  EXPECT_EQ(std::count(liveOutcome.err.begin(), liveOutcome.err.end(), '\n'), 1) << liveOutcome.err;
+}
+
 class LiveProgram : public ::testing::Test {
  protected:
   Env live() {
