@@ -1,6 +1,6 @@
 #pragma once
-// What every sampler offers: one abstract interface per quantity. A sampler keeps its own state
-// between calls and is called from one serial queue at a time.
+// What every sampler offers: one abstract interface per reading kind. A sampler keeps its own
+// state between calls and is called from one serial queue at a time.
 
 #include <functional>
 #include <memory>
@@ -9,52 +9,30 @@
 #include <string>
 
 #include "core/records.h"
+#include "core/sensor_records.h"
 #include "core/sampler_error.h"
 
 namespace kovra {
 
-class MemorySampling {
+// A sampler of one reading kind: each call reads once and hands back the reading or why there
+// is none.
+template <class Reading>
+class Sampling {
  public:
-  virtual ~MemorySampling() = default;
-  virtual SampleResult<MemorySnapshot> sample() = 0;
+  virtual ~Sampling() = default;
+  virtual SampleResult<Reading> sample() = 0;
 };
 
-class CPUSampling {
- public:
-  virtual ~CPUSampling() = default;
-  virtual SampleResult<CPUSnapshot> sample() = 0;
-};
-
-class NetworkSampling {
- public:
-  virtual ~NetworkSampling() = default;
-  virtual SampleResult<NetworkSnapshot> sample() = 0;
-};
-
-class DiskSampling {
- public:
-  virtual ~DiskSampling() = default;
-  virtual SampleResult<DiskSnapshot> sample() = 0;
-};
-
-class ProcessSampling {
- public:
-  virtual ~ProcessSampling() = default;
-  virtual SampleResult<ProcessListSnapshot> sample() = 0;
-};
-
+using MemorySampling = Sampling<MemorySnapshot>;
+using CPUSampling = Sampling<CPUSnapshot>;
+using NetworkSampling = Sampling<NetworkSnapshot>;
+using DiskSampling = Sampling<DiskSnapshot>;
+using ProcessSampling = Sampling<ProcessListSnapshot>;
 // Absent on a machine without a battery.
-class BatterySampling {
- public:
-  virtual ~BatterySampling() = default;
-  virtual SampleResult<std::optional<BatterySnapshot>> sample() = 0;
-};
-
-class ProcessNetworkSampling {
- public:
-  virtual ~ProcessNetworkSampling() = default;
-  virtual SampleResult<ProcessNetworkSnapshot> sample() = 0;
-};
+using BatterySampling = Sampling<std::optional<BatterySnapshot>>;
+using ProcessNetworkSampling = Sampling<ProcessNetworkSnapshot>;
+// Absent on a machine without temperature or fan sensors.
+using SensorsSampling = Sampling<std::optional<SensorsSnapshot>>;
 
 class AppTerminating {
  public:

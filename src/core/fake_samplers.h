@@ -6,7 +6,6 @@
 #include <mutex>
 
 #include "core/contracts.h"
-#include "core/sensors_sampling.h"
 
 namespace kovra {
 
@@ -43,8 +42,8 @@ BatterySnapshot fakeBatterySnapshot();
 ProcessNetworkSnapshot fakeProcessNetworkSnapshot();
 DiskScanResult fakeDiskScanResult();
 
-template <class Contract, class T, T (*Default)()>
-class FakeSampler : public Contract {
+template <class T, T (*Default)()>
+class FakeSampler : public Sampling<T> {
  public:
   FakeSampler() : box(Default()) {}
   explicit FakeSampler(T value) : box(std::move(value)) {}
@@ -52,30 +51,18 @@ class FakeSampler : public Contract {
   FakeBox<T> box;
 };
 
-using FakeMemorySampler = FakeSampler<MemorySampling, MemorySnapshot, fakeMemorySnapshot>;
-using FakeCPUSampler = FakeSampler<CPUSampling, CPUSnapshot, fakeCPUSnapshot>;
-using FakeNetworkSampler = FakeSampler<NetworkSampling, NetworkSnapshot, fakeNetworkSnapshot>;
-using FakeDiskSampler = FakeSampler<DiskSampling, DiskSnapshot, fakeDiskSnapshot>;
-using FakeProcessSampler = FakeSampler<ProcessSampling, ProcessListSnapshot, fakeProcessListSnapshot>;
-using FakeProcessNetworkSampler =
-    FakeSampler<ProcessNetworkSampling, ProcessNetworkSnapshot, fakeProcessNetworkSnapshot>;
-
+inline std::optional<BatterySnapshot> fakeBatteryReading() { return fakeBatterySnapshot(); }
 // A machine without sensors unless given a reading.
-class FakeSensorsSampler : public SensorsSampling {
- public:
-  FakeSensorsSampler() : box(std::optional<SensorsSnapshot>{}) {}
-  explicit FakeSensorsSampler(std::optional<SensorsSnapshot> value) : box(std::move(value)) {}
-  SampleResult<std::optional<SensorsSnapshot>> sample() override { return box.read(); }
-  FakeBox<std::optional<SensorsSnapshot>> box;
-};
+inline std::optional<SensorsSnapshot> noSensors() { return std::nullopt; }
 
-class FakeBatterySampler : public BatterySampling {
- public:
-  FakeBatterySampler() : box(std::optional<BatterySnapshot>(fakeBatterySnapshot())) {}
-  explicit FakeBatterySampler(std::optional<BatterySnapshot> value) : box(std::move(value)) {}
-  SampleResult<std::optional<BatterySnapshot>> sample() override { return box.read(); }
-  FakeBox<std::optional<BatterySnapshot>> box;
-};
+using FakeMemorySampler = FakeSampler<MemorySnapshot, fakeMemorySnapshot>;
+using FakeCPUSampler = FakeSampler<CPUSnapshot, fakeCPUSnapshot>;
+using FakeNetworkSampler = FakeSampler<NetworkSnapshot, fakeNetworkSnapshot>;
+using FakeDiskSampler = FakeSampler<DiskSnapshot, fakeDiskSnapshot>;
+using FakeProcessSampler = FakeSampler<ProcessListSnapshot, fakeProcessListSnapshot>;
+using FakeProcessNetworkSampler = FakeSampler<ProcessNetworkSnapshot, fakeProcessNetworkSnapshot>;
+using FakeBatterySampler = FakeSampler<std::optional<BatterySnapshot>, fakeBatteryReading>;
+using FakeSensorsSampler = FakeSampler<std::optional<SensorsSnapshot>, noSensors>;
 
 class FakeAppTerminator : public AppTerminating {
  public:

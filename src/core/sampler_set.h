@@ -4,7 +4,6 @@
 #include <memory>
 
 #include "core/contracts.h"
-#include "core/sensors_sampling.h"
 
 namespace kovra {
 

@@ -38,7 +38,7 @@ void Store::readWith(MantikSampleKind kind, const std::shared_ptr<Sampler>& samp
     ResultType result = sampler ? callSampler(*sampler) : ResultType(notReady());
     executor.post([weak, this, apply, result = std::move(result), done = std::move(done)] {
       if (!weak.lock()) return;
-      (this->*apply)(result);
+      std::invoke(apply, *this, result);
       if (done) done();
     });
   });
@@ -49,6 +49,25 @@ struct StoreKinds {
   template <MantikSampleKind Kind, auto Slot, auto Apply>
   static void read(Store& store, std::function<void()> done) {
     store.readWith(Kind, store.samplers_.*Slot, Apply, std::move(done));
+  }
+
+  // The apply step of a kind nothing else derives from: a reading is published, a failure
+  // clears it.
+  template <MantikSampleKind Kind, auto Field, class Result>
+  static void applyReading(Store& store, const Result& result) {
+    auto outcome = store.classify(result, Kind);
+    if (outcome.isNotReady()) return;
+    if (outcome.isFailed()) {
+      store.publish(store.*Field, std::nullopt);
+    } else {
+      store.publish(store.*Field, outcome.value());
+    }
+  }
+
+  template <MantikSampleKind Kind, auto Slot, auto Field>
+  static void readOnly(Store& store, std::function<void()> done) {
+    using Result = decltype((store.samplers_.*Slot)->sample());
+    store.readWith(Kind, store.samplers_.*Slot, &applyReading<Kind, Field, Result>, std::move(done));
   }
 
   template <auto Slot>
@@ -97,8 +116,9 @@ struct StoreKinds {
         {K::disk, "disk", 30, always, true, false, {}, nullptr, CardKind::disk,
          [](const Store& s) { return MantikVerdictRules::diskVerdict(s.disk()); },
          &read<K::disk, &SamplerSet::disk, &Store::applyDisk>, &dump<&SamplerSet::disk>, 3},
+        // Absent on a machine without a battery; nothing derives from it.
         {K::battery, "battery", 10, panelOrWindow, true, false, {}, nullptr, std::nullopt, nullptr,
-         &read<K::battery, &SamplerSet::battery, &Store::applyBattery>, &dump<&SamplerSet::battery>, 5},
+         &readOnly<K::battery, &SamplerSet::battery, &Store::battery_>, &dump<&SamplerSet::battery>, 5},
         {K::processNetwork, "processNetwork", 2, networkDetail, false, false, {}, nullptr, std::nullopt, nullptr,
          &read<K::processNetwork, &SamplerSet::processNetwork, &Store::applyProcessNetwork>, &dump<&SamplerSet::processNetwork>, 6},
         // Temperatures and fans: a dozen kept-descriptor reads, but a drive's sensor may answer

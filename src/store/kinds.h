@@ -2,7 +2,8 @@
 // Every reading kind, declared once: how it is read and how often, when it is wanted, where its
 // readings go (history series, verdict) and how the dump reports it. The store's loops, its
 // refresh, its verdicts and the dump walk these rows instead of naming kinds one by one; adding
-// a kind means adding its row (and its enum value, sampler slot, published field and apply step).
+// a kind means adding its row (and its enum value, sampler slot and published field; an apply step
+// of its own only when other state derives from its readings).
 
 #include <array>
 #include <optional>

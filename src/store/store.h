@@ -176,8 +176,20 @@ class Store {
   void read(MantikSampleKind kind, Done done);
   template <class Sampler, class Apply>
   void readWith(MantikSampleKind kind, const std::shared_ptr<Sampler>& sampler, Apply apply, Done done);
+  // Success re-arms the failure log; notReady is silent; each distinct failure message is logged
+  // once per kind.
   template <class T>
-  MantikReadOutcome<T> classify(const SampleResult<T>& result, MantikSampleKind kind);
+  MantikReadOutcome<T> classify(const SampleResult<T>& result, MantikSampleKind kind) {
+    if (result.ok()) {
+      noteSuccess(kind);
+      return MantikReadOutcome<T>::of(result.value());
+    }
+    if (result.error().isNotReady()) return MantikReadOutcome<T>::notReady();
+    logFailure(kind, result.error().message());
+    return MantikReadOutcome<T>::failed();
+  }
+  void noteSuccess(MantikSampleKind kind);
+  void logFailure(MantikSampleKind kind, const std::string& message);
   void refreshFrom(size_t position, Done done);
 
   // Apply steps, one per kind, and the derived state.
@@ -186,7 +198,6 @@ class Store {
   void applyNetwork(const SampleResult<NetworkSnapshot>& result);
   void applyProcesses(const SampleResult<ProcessListSnapshot>& result);
   void applyDisk(const SampleResult<DiskSnapshot>& result);
-  void applyBattery(const SampleResult<std::optional<BatterySnapshot>>& result);
   void applyProcessNetwork(const SampleResult<ProcessNetworkSnapshot>& result);
   void applySensors(const SampleResult<std::optional<SensorsSnapshot>>& result);
   std::optional<AppUsage> topCPUApp() const;

@@ -15,22 +15,13 @@
 
 namespace kovra {
 
-// Success re-arms the failure log; notReady is silent; each distinct failure message is logged
-// once per kind.
-template <class T>
-MantikReadOutcome<T> Store::classify(const SampleResult<T>& result, MantikSampleKind kind) {
-  if (result.ok()) {
-    lastLoggedError_.erase(kind);
-    return MantikReadOutcome<T>::of(result.value());
-  }
-  const SamplerError& error = result.error();
-  if (error.isNotReady()) return MantikReadOutcome<T>::notReady();
-  const std::string& message = error.message();
+void Store::noteSuccess(MantikSampleKind kind) { lastLoggedError_.erase(kind); }
+
+void Store::logFailure(MantikSampleKind kind, const std::string& message) {
   auto it = lastLoggedError_.find(kind);
-  if (it != lastLoggedError_.end() && it->second == message) return MantikReadOutcome<T>::failed();
+  if (it != lastLoggedError_.end() && it->second == message) return;
   lastLoggedError_[kind] = message;
   Log::store.error(std::string(rawValue(kind)) + " okunamadı: " + message);
-  return MantikReadOutcome<T>::failed();
 }
 
 void Store::applyMemory(const SampleResult<MemorySnapshot>& result) {
@@ -119,17 +110,6 @@ void Store::applyDisk(const SampleResult<DiskSnapshot>& result) {
   }
   recomputeVerdicts();
   evaluateDiskNotification();
-}
-
-void Store::applyBattery(const SampleResult<std::optional<BatterySnapshot>>& result) {
-  // An absent value means the machine has no battery. No verdict follows.
-  auto outcome = classify(result, MantikSampleKind::battery);
-  if (outcome.isNotReady()) return;
-  if (outcome.isFailed()) {
-    publish(battery_, std::nullopt);
-  } else {
-    publish(battery_, outcome.value());
-  }
 }
 
 void Store::applyProcessNetwork(const SampleResult<ProcessNetworkSnapshot>& result) {

@@ -35,7 +35,7 @@ int LinuxProcessTable::activeProcessorCount() {
 }
 
 Result<size_t, int> LinuxProcessTable::list() {
-  if (pids_.empty()) pids_.resize(1024);
+  if (pids_.empty()) pids_.resize(256);
   // A full buffer may mean more pids: list again into a larger one (the same round of the table).
   while (true) {
     auto n = table_.list(pids_);

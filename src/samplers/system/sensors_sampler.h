@@ -7,7 +7,7 @@
 #include <memory>
 #include <vector>
 
-#include "core/sensors_sampling.h"
+#include "core/contracts.h"
 #include "platform/sensors_platform.h"
 
 namespace kovra {
