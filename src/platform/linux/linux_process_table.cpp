@@ -80,6 +80,9 @@ Result<platform::ProcessRows, std::string> LinuxProcessTable::refresh(uint64_t n
         continue;
       }
     }
+    auto seen = known_.find(pid);
+    // A pid listed twice in one listing is one process: read once, counted once.
+    if (seen != known_.end() && seen->second.seen == generation_) continue;
     auto read = table_.read(pid);
     if (!read.ok()) {
       if (read.error() == EACCES || read.error() == EPERM) {
@@ -96,7 +99,7 @@ Result<platform::ProcessRows, std::string> LinuxProcessTable::refresh(uint64_t n
 
     platform::ProcessRow row{pid, r.ppid, r.startTime, r.cpuTicks, std::nullopt, privateResidentBytes(r, pageSize_),
                              {}, nullptr};
-    auto it = known_.find(pid);
+    auto it = seen;
     if (it != known_.end() && it->second.startTime == r.startTime) {
       Known& k = it->second;
       if (r.cpuTicks >= k.cpu) row.cpuSinceLast = r.cpuTicks - k.cpu;

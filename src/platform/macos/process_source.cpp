@@ -55,6 +55,9 @@ Result<platform::ProcessRows, std::string> PerPidProcessTable::refresh(uint64_t 
         continue;
       }
     }
+    auto seen = tracked_.find(pid);
+    // A pid listed twice in one listing is one process: read once, counted once.
+    if (seen != tracked_.end() && seen->second.seen == generation_) continue;
     auto usage = source_->usage(pid);
     if (!usage.ok()) {
       if (usage.error() == UsageFailure::refused) {
@@ -67,7 +70,7 @@ Result<platform::ProcessRows, std::string> PerPidProcessTable::refresh(uint64_t 
     const ProcessUsage& u = usage.value();
 
     platform::ProcessRow row{pid, 0, u.startTime, u.cpuTicks, std::nullopt, u.footprintBytes, {}, nullptr};
-    auto it = tracked_.find(pid);
+    auto it = seen;
     if (it != tracked_.end() && it->second.startTime == u.startTime) {
       Tracked& t = it->second;
       if (u.cpuTicks >= t.cpuTicks) row.cpuSinceLast = u.cpuTicks - t.cpuTicks;

@@ -128,6 +128,16 @@ TEST(ProcessSampler, ReplacedExecutableIsResolvedAgain) {
   EXPECT_FALSE(find(moved, "system"));
 }
 
+TEST(ProcessSampler, APidListedTwiceIsOneProcess) {
+  Rig rig;
+  rig.source->set(10, 0, 100, 1, "/usr/bin/a");
+  rig.source->pids.push_back(10);
+  auto snap = rig.ok();
+  EXPECT_EQ(find(snap, "system")->processes.size(), 1u);
+  EXPECT_EQ(find(snap, "system")->footprintBytes, 100u);
+  EXPECT_EQ(rig.source->usageCalls[10], 1);
+}
+
 TEST(ProcessSampler, RefusedPidsAreAskedAgainOnlyAfterThirtySeconds) {
   Rig rig;
   rig.source->set(10, 0, 1, 1, "/usr/bin/a");
