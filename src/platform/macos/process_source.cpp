@@ -28,13 +28,15 @@ Result<size_t, std::string> PerPidProcessTable::listPIDs() {
 void PerPidProcessTable::resolve(int32_t pid, Tracked& t) {
   auto path = source_->executablePath(pid);
   if (path && path->empty()) path.reset();
-  std::optional<std::string> name;
-  if (path) name = platform::lastPathComponent(*path);
-  if (!name) {
-    name = source_->shortName(pid);
-    if (name && name->empty()) name.reset();
+  // Executable's file name first, then the short name, then the pid itself.
+  std::string name;
+  if (path) {
+    if (auto last = platform::lastPathComponent(*path)) name = std::move(*last);
   }
-  t.name = name ? std::move(*name) : std::to_string(pid);
+  if (name.empty()) {
+    if (auto shortName = source_->shortName(pid)) name = std::move(*shortName);
+  }
+  t.name = name.empty() ? std::to_string(pid) : std::move(name);
   t.group = source_->appGroup(pid, path);
 }
 
